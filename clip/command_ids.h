@@ -1,0 +1,13 @@
+/* Command identifiers of the menu and of the restore request. Plain
+   #defines, because the resource compiler reads this header too. */
+#pragma once
+
+#define IDM_FIX 40004
+#define IDM_MIN 40005
+#define IDM_RESTORE 40007
+#define IDM_EXIT 40008
+#define IDM_HIDE 40009
+#define IDM_HELP 40010
+#define IDM_ABOUT 40011
+#define IDM_DEFAULT 40012
+#define IDM_FORMAT_FIRST 40013

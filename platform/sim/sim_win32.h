@@ -1,0 +1,296 @@
+// Host stand-in for <windows.h>: the names, types and constants that the
+// program uses, implemented by the simulated desktop (sim_*.cpp). Values are
+// those of the real Win32 headers, so the same sources behave alike on both.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef unsigned short WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef unsigned int UINT;
+typedef char CHAR;
+typedef CHAR* LPSTR;
+typedef const CHAR* LPCSTR;
+typedef void* LPVOID;
+typedef size_t SIZE_T;
+typedef uintptr_t UINT_PTR;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef WORD ATOM;
+typedef DWORD COLORREF;
+
+#define DECLARE_SIM_HANDLE(name) \
+    struct name##__ {            \
+        int unused;              \
+    };                           \
+    typedef struct name##__* name
+
+typedef void* HANDLE;
+typedef HANDLE HGLOBAL;
+typedef HANDLE HGDIOBJ;
+DECLARE_SIM_HANDLE(HWND);
+DECLARE_SIM_HANDLE(HINSTANCE);
+DECLARE_SIM_HANDLE(HMENU);
+DECLARE_SIM_HANDLE(HDC);
+DECLARE_SIM_HANDLE(HBITMAP);
+DECLARE_SIM_HANDLE(HICON);
+DECLARE_SIM_HANDLE(HBRUSH);
+typedef HICON HCURSOR;
+typedef HINSTANCE HMODULE;
+
+#define TRUE 1
+#define FALSE 0
+
+#define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
+#define MAKEINTRESOURCEA(i) ((LPSTR)((uintptr_t)((WORD)(i))))
+#define IS_INTRESOURCE(r) ((((uintptr_t)(r)) >> 16) == 0)
+
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+typedef RECT* LPRECT;
+typedef const RECT* LPCRECT;
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+};
+typedef MSG* LPMSG;
+
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+typedef PAINTSTRUCT* LPPAINTSTRUCT;
+
+struct WNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+};
+
+struct TEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+};
+
+// Messages
+#define WM_NULL 0x0000
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_SIZE 0x0005
+#define WM_SETTEXT 0x000C
+#define WM_GETTEXT 0x000D
+#define WM_PAINT 0x000F
+#define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
+#define WM_ERASEBKGND 0x0014
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_COMMAND 0x0111
+#define WM_SYSCOMMAND 0x0112
+#define WM_TIMER 0x0113
+#define WM_INITMENUPOPUP 0x0117
+#define WM_DESTROYCLIPBOARD 0x0307
+#define WM_DRAWCLIPBOARD 0x0308
+#define WM_CHANGECBCHAIN 0x030D
+#define WM_USER 0x0400
+
+#define SC_CLOSE 0xF060
+
+// Clipboard formats
+#define CF_TEXT 1
+#define CF_BITMAP 2
+#define CF_METAFILEPICT 3
+#define CF_SYLK 4
+#define CF_DIF 5
+#define CF_TIFF 6
+#define CF_OEMTEXT 7
+#define CF_DIB 8
+#define CF_PALETTE 9
+#define CF_PENDATA 10
+#define CF_RIFF 11
+#define CF_WAVE 12
+#define CF_UNICODETEXT 13
+#define CF_ENHMETAFILE 14
+#define CF_LOCALE 16
+#define CF_DIBV5 17
+#define CF_OWNERDISPLAY 0x0080
+
+// Menus
+#define MF_STRING 0x0000
+#define MF_UNCHECKED 0x0000
+#define MF_BYCOMMAND 0x0000
+#define MF_GRAYED 0x0001
+#define MF_DISABLED 0x0002
+#define MF_CHECKED 0x0008
+#define MF_POPUP 0x0010
+#define MF_BYPOSITION 0x0400
+#define MF_SEPARATOR 0x0800
+
+// Show modes
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_SHOWMINIMIZED 2
+#define SW_SHOWMAXIMIZED 3
+#define SW_SHOWNOACTIVATE 4
+#define SW_SHOW 5
+#define SW_MINIMIZE 6
+#define SW_SHOWMINNOACTIVE 7
+#define SW_RESTORE 9
+
+// DrawText flags
+#define DT_TOP 0x0000
+#define DT_LEFT 0x0000
+#define DT_CENTER 0x0001
+#define DT_VCENTER 0x0004
+#define DT_WORDBREAK 0x0010
+#define DT_SINGLELINE 0x0020
+#define DT_EXPANDTABS 0x0040
+#define DT_NOPREFIX 0x0800
+
+// Global memory
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+#define GMEM_DDESHARE 0x2000
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+
+// Windows and classes
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define COLOR_WINDOW 5
+#define WS_OVERLAPPEDWINDOW 0x00CF0000
+#define CW_USEDEFAULT ((int)0x80000000)
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define VK_F1 0x70
+#define SRCCOPY 0x00CC0020
+
+// Message boxes
+#define MB_OK 0x00000000
+#define IDOK 1
+
+// Clipboard
+BOOL WINAPI OpenClipboard(HWND window);
+BOOL WINAPI CloseClipboard(void);
+BOOL WINAPI EmptyClipboard(void);
+HANDLE WINAPI GetClipboardData(UINT format);
+HANDLE WINAPI SetClipboardData(UINT format, HANDLE data);
+UINT WINAPI EnumClipboardFormats(UINT format);
+int WINAPI CountClipboardFormats(void);
+BOOL WINAPI IsClipboardFormatAvailable(UINT format);
+int WINAPI GetPriorityClipboardFormat(UINT* list, int count);
+int WINAPI GetClipboardFormatNameA(UINT format, LPSTR name, int size);
+UINT WINAPI RegisterClipboardFormatA(LPCSTR name);
+HWND WINAPI GetClipboardOwner(void);
+HWND WINAPI SetClipboardViewer(HWND window);
+BOOL WINAPI ChangeClipboardChain(HWND remove, HWND next);
+
+// Global memory
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+LPVOID WINAPI GlobalLock(HGLOBAL block);
+BOOL WINAPI GlobalUnlock(HGLOBAL block);
+SIZE_T WINAPI GlobalSize(HGLOBAL block);
+HGLOBAL WINAPI GlobalFree(HGLOBAL block);
+
+// Windows and messages
+ATOM WINAPI RegisterClassA(const WNDCLASSA* wc);
+HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param);
+HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR title);
+BOOL WINAPI ShowWindow(HWND window, int show);
+BOOL WINAPI UpdateWindow(HWND window);
+HWND WINAPI SetActiveWindow(HWND window);
+BOOL WINAPI DestroyWindow(HWND window);
+BOOL WINAPI IsWindow(HWND window);
+BOOL WINAPI IsWindowVisible(HWND window);
+BOOL WINAPI IsIconic(HWND window);
+BOOL WINAPI IsZoomed(HWND window);
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
+int WINAPI GetWindowTextA(HWND window, LPSTR text, int size);
+BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
+BOOL WINAPI TranslateMessage(const MSG* msg);
+LRESULT WINAPI DispatchMessageA(const MSG* msg);
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void WINAPI PostQuitMessage(int code);
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse_ms, TIMERPROC proc);
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Menus
+HMENU WINAPI GetMenu(HWND window);
+HMENU WINAPI GetSubMenu(HMENU menu, int position);
+DWORD WINAPI CheckMenuItem(HMENU menu, UINT item, UINT flags);
+int WINAPI GetMenuItemCount(HMENU menu);
+UINT WINAPI GetMenuItemID(HMENU menu, int position);
+UINT WINAPI GetMenuState(HMENU menu, UINT item, UINT flags);
+int WINAPI GetMenuStringA(HMENU menu, UINT item, LPSTR text, int size, UINT flags);
+BOOL WINAPI DeleteMenu(HMENU menu, UINT position, UINT flags);
+BOOL WINAPI AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
+BOOL WINAPI DrawMenuBar(HWND window);
+
+// Painting
+HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT ps);
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* ps);
+int WINAPI DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format);
+BOOL WINAPI GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
+HDC WINAPI CreateCompatibleDC(HDC dc);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int src_x, int src_y,
+                   DWORD rop);
+BOOL WINAPI DeleteDC(HDC dc);
+HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel,
+                            const void* bits);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
+
+// Character sets
+BOOL WINAPI OemToCharBuffA(LPCSTR source, LPSTR dest, DWORD length);
