@@ -1,0 +1,279 @@
+// Painting and drawing: paint and memory contexts, bitmaps, and records of
+// every text drawn and every block transfer.
+#include <algorithm>
+#include <cstring>
+
+#include "sim_internal.h"
+
+namespace sim::internal {
+
+namespace {
+
+constexpr LONG kLineHeight = 16;
+constexpr LONG kAscent = 13;
+constexpr LONG kDescent = kLineHeight - kAscent;
+constexpr LONG kInternalLeading = 3;
+constexpr LONG kAverageCharWidth = 8;
+constexpr LONG kMaxCharWidth = 16;
+constexpr int kWholeString = -1;
+constexpr uintptr_t kDefaultBitmapHandle = 0x1008;  // what a new memory context holds
+
+HGDIOBJ DefaultBitmap() {
+    return reinterpret_cast<HGDIOBJ>(kDefaultBitmapHandle);
+}
+
+DeviceContext* FindContext(HDC dc) {
+    auto& contexts = TheDesktop().contexts;
+    auto found = contexts.find(HandleKey(dc));
+    return found == contexts.end() ? nullptr : &found->second;
+}
+
+HDC AddContext(ContextKind kind) {
+    HDC dc = NewHandle<HDC>();
+    DeviceContext context;
+    context.kind = kind;
+    TheDesktop().contexts.emplace(HandleKey(dc), context);
+    return dc;
+}
+
+void Deselect(DeviceContext* context) {
+    if (Bitmap* bitmap = FindBitmap(context->selected)) bitmap->selected_into = nullptr;
+    context->selected = nullptr;
+}
+
+// The text's lines as drawn: CR LF, CR or LF ends a line unless the text is
+// one line; word breaking wraps lines wider than the rectangle.
+int LineCount(const std::string& text, const RECT& rect, UINT format) {
+    if (text.empty()) return 0;
+    if (format & DT_SINGLELINE) return 1;
+    LONG width = rect.right - rect.left;
+    size_t per_line = std::max<LONG>(width / kAverageCharWidth, 1);
+    int lines = 0;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find_first_of("\r\n", start);
+        size_t length = (end == std::string::npos ? text.size() : end) - start;
+        bool wraps = (format & DT_WORDBREAK) && length > per_line;
+        lines += wraps ? static_cast<int>((length + per_line - 1) / per_line) : 1;
+        if (end == std::string::npos) return lines;
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        if (start >= text.size()) return lines;
+    }
+}
+
+}  // namespace
+
+Bitmap* FindBitmap(HANDLE handle) {
+    auto& bitmaps = TheDesktop().bitmaps;
+    auto found = bitmaps.find(HandleKey(handle));
+    return found == bitmaps.end() ? nullptr : &found->second;
+}
+
+HBITMAP MakeBitmap(int width, int height, UINT bits_per_pixel) {
+    if (width < 0 || height < 0) return nullptr;
+    HBITMAP handle = NewHandle<HBITMAP>();
+    Bitmap bitmap;
+    bitmap.width = width;
+    bitmap.height = height;
+    bitmap.bits_per_pixel = bits_per_pixel;
+    TheDesktop().bitmaps.emplace(HandleKey(handle), bitmap);
+    return handle;
+}
+
+bool RemoveBitmap(HANDLE handle) {
+    Bitmap* bitmap = FindBitmap(handle);
+    if (!bitmap) return false;
+    if (DeviceContext* context = FindContext(bitmap->selected_into)) context->selected = nullptr;
+    TheDesktop().bitmaps.erase(HandleKey(handle));
+    return true;
+}
+
+}  // namespace sim::internal
+
+using sim::Fault;
+using sim::internal::ContextKind;
+using sim::internal::DeviceContext;
+using sim::internal::Faulted;
+using sim::internal::FindContext;
+using sim::internal::LiveWindow;
+using sim::internal::TheDesktop;
+using sim::internal::Window;
+
+BOOL WINAPI InvalidateRect(HWND window, const RECT*, BOOL erase) {
+    Window* record = LiveWindow(window);
+    if (!record) return FALSE;
+    ++record->invalidate_count;
+    record->needs_paint = true;
+    record->erase_pending = record->erase_pending || erase;
+    record->paint_message_given = false;
+    return TRUE;
+}
+
+// Paints only what is already marked invalid.
+BOOL WINAPI UpdateWindow(HWND window) {
+    Window* record = LiveWindow(window);
+    if (!record) return FALSE;
+    ++record->update_count;
+    if (record->needs_paint) SendMessageA(window, WM_PAINT, 0, 0);
+    return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
+    Window* record = LiveWindow(window);
+    if (!record || !rect) return FALSE;
+    *rect = {0, 0, record->client_width, record->client_height};
+    return TRUE;
+}
+
+HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT ps) {
+    if (Faulted(Fault::BeginPaint)) return nullptr;
+    Window* record = LiveWindow(window);
+    if (!record || !ps) return nullptr;
+    HDC dc = sim::internal::AddContext(ContextKind::Paint);
+    *ps = {};
+    ps->hdc = dc;
+    ps->fErase = record->erase_pending ? TRUE : FALSE;
+    ps->rcPaint = {0, 0, record->client_width, record->client_height};
+    record->needs_paint = false;
+    record->erase_pending = false;
+    ++record->paint_count;
+    return dc;
+}
+
+BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* ps) {
+    if (!ps) return FALSE;
+    DeviceContext* context = FindContext(ps->hdc);
+    if (!context || context->kind != ContextKind::Paint) return FALSE;
+    TheDesktop().contexts.erase(sim::internal::HandleKey(ps->hdc));
+    return TRUE;
+}
+
+// Reads exactly `count` bytes, or up to the NUL when count is -1.
+int WINAPI DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format) {
+    if (!FindContext(dc) || !text || !rect || count < sim::internal::kWholeString) return 0;
+    size_t length =
+        count == sim::internal::kWholeString ? std::strlen(text) : static_cast<size_t>(count);
+    std::string drawn(text, length);
+    TheDesktop().drawn.push_back({dc, drawn, *rect, format});
+    return sim::internal::LineCount(drawn, *rect, format) * sim::internal::kLineHeight;
+}
+
+BOOL WINAPI GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
+    if (!FindContext(dc) || !metrics) return FALSE;
+    *metrics = {sim::internal::kLineHeight,
+                sim::internal::kAscent,
+                sim::internal::kDescent,
+                sim::internal::kInternalLeading,
+                0,
+                sim::internal::kAverageCharWidth,
+                sim::internal::kMaxCharWidth};
+    return TRUE;
+}
+
+HDC WINAPI CreateCompatibleDC(HDC dc) {
+    if (Faulted(Fault::CreateCompatibleDC)) return nullptr;
+    if (dc && !FindContext(dc)) return nullptr;
+    return sim::internal::AddContext(ContextKind::Memory);
+}
+
+// Only memory contexts take bitmaps, and a bitmap sits in one context at a time.
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
+    DeviceContext* context = FindContext(dc);
+    if (!context || context->kind != ContextKind::Memory) return nullptr;
+    HGDIOBJ previous = context->selected ? context->selected : sim::internal::DefaultBitmap();
+    if (object == sim::internal::DefaultBitmap()) {
+        sim::internal::Deselect(context);
+        return previous;
+    }
+    sim::internal::Bitmap* bitmap = sim::internal::FindBitmap(object);
+    if (!bitmap || (bitmap->selected_into && bitmap->selected_into != dc)) return nullptr;
+    sim::internal::Deselect(context);
+    bitmap->selected_into = dc;
+    context->selected = static_cast<HBITMAP>(object);
+    return previous;
+}
+
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int src_x, int src_y,
+                   DWORD rop) {
+    if (!FindContext(dest)) return FALSE;
+    const DeviceContext* source = FindContext(src);
+    if (src && !source) return FALSE;
+    HBITMAP source_bitmap = source ? source->selected : nullptr;
+    TheDesktop().blits.push_back({dest, x, y, width, height, source_bitmap, src_x, src_y, rop});
+    return TRUE;
+}
+
+BOOL WINAPI DeleteDC(HDC dc) {
+    DeviceContext* context = FindContext(dc);
+    if (!context || context->kind != ContextKind::Memory) return FALSE;
+    sim::internal::Deselect(context);
+    TheDesktop().contexts.erase(sim::internal::HandleKey(dc));
+    return TRUE;
+}
+
+HBITMAP WINAPI CreateBitmap(int width, int height, UINT, UINT bits_per_pixel, const void*) {
+    return sim::internal::MakeBitmap(width, height, bits_per_pixel);
+}
+
+// A bitmap still selected into a context is not deleted.
+BOOL WINAPI DeleteObject(HGDIOBJ object) {
+    const sim::internal::Bitmap* bitmap = sim::internal::FindBitmap(object);
+    if (!bitmap || bitmap->selected_into) return FALSE;
+    return sim::internal::RemoveBitmap(object) ? TRUE : FALSE;
+}
+
+namespace sim {
+
+const std::vector<DrawRecord>& DrawnText() {
+    return internal::TheDesktop().drawn;
+}
+
+const std::vector<BlitRecord>& Blits() {
+    return internal::TheDesktop().blits;
+}
+
+void ClearDrawRecords() {
+    internal::TheDesktop().drawn.clear();
+    internal::TheDesktop().blits.clear();
+}
+
+namespace {
+
+template <typename Field>
+int WindowCounter(HWND window, Field field) {
+    const internal::Window* record = internal::AnyWindow(window);
+    return record ? record->*field : 0;
+}
+
+}  // namespace
+
+int PaintCount(HWND window) {
+    return WindowCounter(window, &internal::Window::paint_count);
+}
+
+bool NeedsPaint(HWND window) {
+    const internal::Window* record = internal::LiveWindow(window);
+    return record && record->needs_paint;
+}
+
+int InvalidateCount(HWND window) {
+    return WindowCounter(window, &internal::Window::invalidate_count);
+}
+
+int UpdateWindowCount(HWND window) {
+    return WindowCounter(window, &internal::Window::update_count);
+}
+
+int DrawMenuBarCount(HWND window) {
+    return WindowCounter(window, &internal::Window::menu_bar_draws);
+}
+
+int LiveDeviceContexts() {
+    return static_cast<int>(internal::TheDesktop().contexts.size());
+}
+
+int LineHeight() {
+    return internal::kLineHeight;
+}
+
+}  // namespace sim

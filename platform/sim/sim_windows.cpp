@@ -1,0 +1,349 @@
+// Window classes and top-level windows, the program's own and those of
+// other programs, with their show state and titles.
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+#include "sim_internal.h"
+
+namespace sim::internal {
+
+namespace {
+
+constexpr DWORD kVisibleStyle = 0x10000000;
+constexpr LRESULT kCreateFailed = -1;
+constexpr uintptr_t kIconHandle = 0x1000;
+constexpr uintptr_t kCursorHandle = 0x1004;
+constexpr WPARAM kSizeRestored = 0;
+constexpr int kHighWordShift = 16;
+constexpr uint32_t kLowWordMask = 0xffff;
+
+LPARAM SizeParameter(int width, int height) {
+    return static_cast<LPARAM>((static_cast<uint32_t>(height) << kHighWordShift) |
+                               (static_cast<uint32_t>(width) & kLowWordMask));
+}
+
+bool SameClassName(const std::string& name, LPCSTR wanted) {
+    return strcasecmp(name.c_str(), wanted) == 0;
+}
+
+const WindowClass* FindClass(LPCSTR name) {
+    for (const WindowClass& window_class : TheDesktop().classes) {
+        if (IS_INTRESOURCE(name) ? window_class.atom == LOWORD(name)
+                                 : SameClassName(window_class.name, name)) {
+            return &window_class;
+        }
+    }
+    return nullptr;
+}
+
+WindowClass ClassFrom(const WNDCLASSA& wc, ATOM atom) {
+    WindowClass window_class;
+    window_class.name = wc.lpszClassName;
+    window_class.atom = atom;
+    window_class.style = wc.style;
+    window_class.proc = wc.lpfnWndProc;
+    if (wc.lpszMenuName && IS_INTRESOURCE(wc.lpszMenuName)) {
+        window_class.menu_by_number = true;
+        window_class.menu_number = LOWORD(wc.lpszMenuName);
+    } else if (wc.lpszMenuName) {
+        window_class.menu_name = wc.lpszMenuName;
+    }
+    return window_class;
+}
+
+HMENU LoadClassMenu(const WindowClass& window_class) {
+    std::vector<MenuTemplateItem> items;
+    if (!LoadMenuTemplate(window_class, &items)) return nullptr;
+    return BuildMenu(items);
+}
+
+LRESULT CALLBACK ForeignProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* record = AnyWindow(window);
+    if (!record) return 0;
+    record->received.push_back({window, message, wParam, lParam, TheDesktop().now, {0, 0}});
+    WNDPROC proc = record->foreign_proc;
+    return proc ? proc(window, message, wParam, lParam)
+                : DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND AddWindow(Window window) {
+    HWND handle = NewHandle<HWND>();
+    TheDesktop().windows.emplace(HandleKey(handle), std::move(window));
+    return handle;
+}
+
+void Deactivate(HWND window) {
+    if (TheDesktop().active == window) TheDesktop().active = nullptr;
+}
+
+void ApplyShowCommand(HWND handle, Window* window, int show) {
+    bool activate = false;
+    switch (show) {
+        case SW_HIDE:
+            window->visible = false;
+            Deactivate(handle);
+            return;
+        case SW_SHOWMINNOACTIVE:
+            window->iconic = true;
+            window->zoomed = false;
+            break;
+        case SW_SHOWMINIMIZED:
+            window->iconic = true;
+            window->zoomed = false;
+            activate = true;
+            break;
+        case SW_MINIMIZE:
+            window->iconic = true;
+            window->zoomed = false;
+            Deactivate(handle);
+            break;
+        case SW_SHOWMAXIMIZED:
+            window->iconic = false;
+            window->zoomed = true;
+            activate = true;
+            break;
+        case SW_SHOWNOACTIVATE:
+            window->iconic = false;
+            window->zoomed = false;
+            break;
+        case SW_SHOWNORMAL:
+        case SW_RESTORE:
+            window->iconic = false;
+            window->zoomed = false;
+            activate = true;
+            break;
+        default:
+            activate = show == SW_SHOW;
+            break;
+    }
+    window->visible = true;
+    if (activate) TheDesktop().active = handle;
+}
+
+const std::vector<MSG>& NoMessages() {
+    static const std::vector<MSG> none;
+    return none;
+}
+
+}  // namespace
+
+Window* AnyWindow(HWND window) {
+    auto& windows = TheDesktop().windows;
+    auto found = windows.find(HandleKey(window));
+    return found == windows.end() ? nullptr : &found->second;
+}
+
+Window* LiveWindow(HWND window) {
+    Window* record = AnyWindow(window);
+    return record && record->alive ? record : nullptr;
+}
+
+}  // namespace sim::internal
+
+using sim::Fault;
+using sim::internal::AnyWindow;
+using sim::internal::Faulted;
+using sim::internal::LiveWindow;
+using sim::internal::TheDesktop;
+using sim::internal::Window;
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
+    if (Faulted(Fault::RegisterClass)) return 0;
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
+    if (sim::internal::FindClass(wc->lpszClassName)) return 0;
+    ATOM atom = TheDesktop().next_atom++;
+    TheDesktop().classes.push_back(sim::internal::ClassFrom(*wc, atom));
+    return atom;
+}
+
+// The window exists, with its title and menu, while WM_CREATE runs.
+HWND WINAPI CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title, DWORD style, int, int, int, int,
+                            HWND, HMENU menu, HINSTANCE, LPVOID) {
+    if (Faulted(Fault::CreateWindow)) return nullptr;
+    const sim::internal::WindowClass* window_class = sim::internal::FindClass(class_name);
+    if (!window_class) return nullptr;
+    Window window;
+    window.class_name = window_class->name;
+    window.class_style = window_class->style;
+    window.proc = window_class->proc;
+    window.title = title ? title : "";
+    window.titles.push_back(window.title);
+    window.visible = (style & sim::internal::kVisibleStyle) != 0;
+    window.menu = menu ? menu : sim::internal::LoadClassMenu(*window_class);
+    HWND handle = sim::internal::AddWindow(std::move(window));
+    if (SendMessageA(handle, WM_CREATE, 0, 0) == sim::internal::kCreateFailed) {
+        DestroyWindow(handle);
+        return nullptr;
+    }
+    return handle;
+}
+
+HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR title) {
+    for (const auto& entry : TheDesktop().windows) {
+        const Window& window = entry.second;
+        if (!window.alive) continue;
+        if (class_name && !sim::internal::SameClassName(window.class_name, class_name)) continue;
+        if (title && window.title != title) continue;
+        return reinterpret_cast<HWND>(entry.first);
+    }
+    return nullptr;
+}
+
+BOOL WINAPI ShowWindow(HWND window, int show) {
+    if (Faulted(Fault::ShowWindow)) return FALSE;
+    Window* record = LiveWindow(window);
+    if (!record) return FALSE;
+    BOOL was_visible = record->visible ? TRUE : FALSE;
+    sim::internal::ApplyShowCommand(window, record, show);
+    record->last_show = show;
+    return was_visible;
+}
+
+HWND WINAPI SetActiveWindow(HWND window) {
+    if (!LiveWindow(window)) return nullptr;
+    HWND previous = TheDesktop().active;
+    TheDesktop().active = window;
+    return previous;
+}
+
+BOOL WINAPI DestroyWindow(HWND window) {
+    Window* record = LiveWindow(window);
+    if (!record || record->destroying) return FALSE;
+    record->destroying = true;
+    SendMessageA(window, WM_DESTROY, 0, 0);
+    record = AnyWindow(window);
+    if (!record) return TRUE;  // the desktop was reset while the window handled WM_DESTROY
+    record->alive = false;
+    record->visible = false;
+    sim::internal::RemoveTimersOf(window);
+    sim::internal::Deactivate(window);
+    return TRUE;
+}
+
+BOOL WINAPI IsWindow(HWND window) {
+    return LiveWindow(window) ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsWindowVisible(HWND window) {
+    Window* record = LiveWindow(window);
+    return record && record->visible ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsIconic(HWND window) {
+    Window* record = LiveWindow(window);
+    return record && record->iconic ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsZoomed(HWND window) {
+    Window* record = LiveWindow(window);
+    return record && record->zoomed ? TRUE : FALSE;
+}
+
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
+    if (Faulted(Fault::SetWindowText)) return FALSE;
+    Window* record = LiveWindow(window);
+    if (!record) return FALSE;
+    record->title = text ? text : "";
+    record->titles.push_back(record->title);
+    return TRUE;
+}
+
+int WINAPI GetWindowTextA(HWND window, LPSTR text, int size) {
+    if (!text || size <= 0) return 0;
+    text[0] = '\0';
+    Window* record = LiveWindow(window);
+    if (!record) return 0;
+    size_t copied = std::min(record->title.size(), static_cast<size_t>(size - 1));
+    std::memcpy(text, record->title.data(), copied);
+    text[copied] = '\0';
+    return static_cast<int>(copied);
+}
+
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
+    return reinterpret_cast<HICON>(sim::internal::kIconHandle);
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
+    return reinterpret_cast<HCURSOR>(sim::internal::kCursorHandle);
+}
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    TheDesktop().message_boxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    return IDOK;
+}
+
+namespace sim {
+
+HWND CreateForeignWindow(const char* class_name, WNDPROC proc) {
+    internal::Window window;
+    window.class_name = class_name ? class_name : "";
+    window.proc = internal::ForeignProcedure;
+    window.foreign_proc = proc;
+    window.visible = true;
+    return internal::AddWindow(std::move(window));
+}
+
+const std::vector<MSG>& Received(HWND foreign) {
+    Window* record = AnyWindow(foreign);
+    return record ? record->received : internal::NoMessages();
+}
+
+void ClearReceived(HWND foreign) {
+    if (Window* record = AnyWindow(foreign)) record->received.clear();
+}
+
+std::string WindowTitle(HWND window) {
+    Window* record = AnyWindow(window);
+    return record ? record->title : std::string();
+}
+
+std::vector<std::string> TitleHistory(HWND window) {
+    Window* record = AnyWindow(window);
+    return record ? record->titles : std::vector<std::string>();
+}
+
+bool IsAlive(HWND window) {
+    return LiveWindow(window) != nullptr;
+}
+
+bool IsActive(HWND window) {
+    return window && internal::TheDesktop().active == window;
+}
+
+int LastShowCommand(HWND window) {
+    Window* record = AnyWindow(window);
+    return record ? record->last_show : -1;
+}
+
+// A resize repaints the whole client area when the class asks for that.
+void SetClientSize(HWND window, int width, int height) {
+    Window* record = LiveWindow(window);
+    if (!record) return;
+    bool resized = record->client_width != width || record->client_height != height;
+    record->client_width = width;
+    record->client_height = height;
+    if (resized && (record->class_style & (CS_HREDRAW | CS_VREDRAW))) {
+        record->needs_paint = true;
+        record->erase_pending = true;
+        record->paint_message_given = false;
+    }
+    SendMessageA(window, WM_SIZE, internal::kSizeRestored, internal::SizeParameter(width, height));
+}
+
+HWND TopLevelWindow(const char* class_name) {
+    for (const auto& entry : internal::TheDesktop().windows) {
+        const Window& window = entry.second;
+        if (window.alive &&
+            (!class_name || internal::SameClassName(window.class_name, class_name))) {
+            return reinterpret_cast<HWND>(entry.first);
+        }
+    }
+    return nullptr;
+}
+
+const std::vector<MessageBoxRecord>& MessageBoxes() {
+    return internal::TheDesktop().message_boxes;
+}
+
+}  // namespace sim
