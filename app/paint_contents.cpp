@@ -1,0 +1,152 @@
+#include <algorithm>
+
+#include "app/viewer_window.h"
+#include "clip/clipboard_change.h"
+
+namespace {
+
+constexpr UINT kMessageFlags = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+constexpr UINT kTextFlags = 0;
+constexpr UINT kChosenFormatFlags = DT_EXPANDTABS | DT_WORDBREAK;
+constexpr char kCannotOpen[] = "Unable to open clipboard.";
+constexpr char kNoDataOfFormat[] = "No data of this format in clipboard.";
+constexpr char kNoTextOrBitmap[] = "No TEXT or BITMAP data in clipboard.";
+constexpr char kCarriageReturn = '\r';
+constexpr char kLineFeed = '\n';
+
+// Every glyph shown takes at least one pixel, and a mnemonic "&" hides only
+// itself, so a line shows at most one glyph for every two bytes; bytes past
+// that bound lie beyond the right edge. One more line is laid out than fits,
+// for the partly visible one, and the break bytes of a line take two more.
+struct VisibleArea {
+    int line_height;
+    int lines;
+    size_t line_bytes;
+};
+
+VisibleArea MeasureVisibleArea(HDC dc, const RECT& client) {
+    TEXTMETRICA metrics;
+    int line_height = GetTextMetricsA(dc, &metrics) && metrics.tmHeight > 0 ? metrics.tmHeight : 1;
+    int width = std::max<LONG>(client.right, 0);
+    return {line_height, std::max<LONG>(client.bottom, 0) / line_height + 1,
+            2 * static_cast<size_t>(width) + 2};
+}
+
+void DrawCentredMessage(HDC dc, RECT client, const char* message) {
+    DrawTextA(dc, message, -1, &client, kMessageFlags);
+}
+
+size_t FindLineEnd(const char* text, size_t start, size_t length) {
+    size_t end = start;
+    while (end < length && text[end] != kCarriageReturn && text[end] != kLineFeed) ++end;
+    return end;
+}
+
+size_t SkipLineBreak(const char* text, size_t at, size_t length) {
+    if (text[at] == kCarriageReturn && at + 1 < length && text[at + 1] == kLineFeed) return at + 2;
+    return at + 1;
+}
+
+// Draws the text as flags 0 would from the top-left corner, one line at a
+// time and only the lines and bytes that can show in the client area.
+void DrawVisibleText(HDC dc, const char* text, size_t length, const RECT& client) {
+    VisibleArea area = MeasureVisibleArea(dc, client);
+    RECT line_rect = client;
+    size_t start = 0;
+    for (int line = 0; line < area.lines; ++line) {
+        size_t end = FindLineEnd(text, start, length);
+        size_t shown = std::min(end - start, area.line_bytes);
+        line_rect.top = client.top + line * area.line_height;
+        DrawTextA(dc, text + start, static_cast<int>(shown), &line_rect, kTextFlags);
+        if (end >= length) return;
+        start = SkipLineBreak(text, end, length);
+    }
+}
+
+// Wrapped text: each visible line holds at most line_bytes bytes and its break.
+size_t VisibleWrappedLength(HDC dc, const RECT& client, size_t length) {
+    VisibleArea area = MeasureVisibleArea(dc, client);
+    return std::min(length, static_cast<size_t>(area.lines) * (area.line_bytes + 2));
+}
+
+void DrawTextBlock(HWND window, HDC dc, const RECT& client, HANDLE block) {
+    const char* text = static_cast<const char*>(GlobalLock(block));
+    if (!text) return;
+    size_t length = MeasureText(text, GlobalSize(block));
+    DrawVisibleText(dc, text, length, client);
+    if (g_viewer.title_pending) {
+        char title[kTitleSize];
+        BuildTextTitle(text, length, title);
+        SetWindowTextA(window, title);
+        g_viewer.title_pending = FALSE;
+    }
+    GlobalUnlock(block);
+}
+
+void PaintText(HWND window, HDC dc, const RECT& client) {
+    if (!OpenClipboard(window)) {
+        DrawCentredMessage(dc, client, kCannotOpen);
+        return;
+    }
+    HANDLE block = GetClipboardData(CF_TEXT);
+    if (block) DrawTextBlock(window, dc, client, block);
+    CloseClipboard();
+}
+
+// The bitmap at its own size from the top-left corner, cut at the edges.
+void PaintBitmap(HWND window, HDC dc, const RECT& client) {
+    HDC memory = CreateCompatibleDC(dc);
+    if (!memory) return;
+    if (OpenClipboard(window)) {
+        HANDLE bitmap = GetClipboardData(CF_BITMAP);
+        if (bitmap) {
+            HGDIOBJ previous = SelectObject(memory, bitmap);
+            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+            SelectObject(memory, previous);
+        }
+        CloseClipboard();
+    }
+    DeleteDC(memory);
+}
+
+// Any other chosen format's bytes, shown as text up to their first zero byte.
+void PaintChosenFormat(HDC dc, RECT client) {
+    HANDLE block = GetClipboardData(g_viewer.current_format);
+    if (!block) {
+        DrawCentredMessage(dc, client, kNoDataOfFormat);
+        return;
+    }
+    const char* bytes = static_cast<const char*>(GlobalLock(block));
+    if (!bytes) return;
+    size_t length = MeasureText(bytes, GlobalSize(block));
+    int shown = static_cast<int>(VisibleWrappedLength(dc, client, length));
+    DrawTextA(dc, bytes, shown, &client, kChosenFormatFlags);
+    GlobalUnlock(block);
+}
+
+void PaintChosenOrNothing(HWND window, HDC dc, const RECT& client) {
+    if (g_viewer.current_format == g_viewer.priority_list[0] && OpenClipboard(window)) {
+        PaintChosenFormat(dc, client);
+        CloseClipboard();
+        return;
+    }
+    DrawCentredMessage(dc, client, kNoTextOrBitmap);
+}
+
+}  // namespace
+
+void PaintContents(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (!dc) return;
+    RECT client;
+    GetClientRect(window, &client);
+    if (g_viewer.current_format == CF_TEXT) {
+        PaintText(window, dc, client);
+    } else if (g_viewer.current_format == CF_BITMAP) {
+        PaintBitmap(window, dc, client);
+    } else {
+        PaintChosenOrNothing(window, dc, client);
+    }
+    EndPaint(window, &ps);
+}

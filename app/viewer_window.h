@@ -1,0 +1,27 @@
+// The application shell: start-up, the main window's procedure, painting,
+// and the texts of the two message boxes.
+#pragma once
+
+#include "clip/viewer_state.h"
+
+extern const char kClassName[];
+extern const char kWindowTitle[];
+extern const char kHelpCaption[];
+extern const char kAboutCaption[];
+extern const char HelpText[];
+extern const char AboutText[];
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);
+
+// Hands over to a running copy, or registers the class; 0 ends start-up.
+BOOL RegisterViewerClass(HINSTANCE instance);
+
+// Reads the options into the show mode and fix_enabled; false when
+// start-up ends (after the help box of "-?").
+bool ParseOptions(const char* command_line, int* show);
+
+BOOL CreateViewerWindow(HINSTANCE instance, int show);
+
+LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+void PaintContents(HWND window);

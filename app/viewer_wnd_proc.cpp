@@ -1,0 +1,106 @@
+#include "app/viewer_window.h"
+#include "clip/clipboard_change.h"
+#include "clip/format_menu.h"
+
+namespace {
+
+void ShowHelpBox(HWND window) { MessageBoxA(window, HelpText, kHelpCaption, MB_OK); }
+
+// The item's previous check mark decides the new state.
+void ToggleFix(HWND window) {
+    DWORD previous = CheckMenuItem(g_viewer.main_menu, IDM_FIX,
+                                   g_viewer.fix_enabled ? MF_UNCHECKED : MF_CHECKED);
+    g_viewer.fix_enabled = previous == MF_UNCHECKED;
+    if (g_viewer.fix_enabled) {
+        // Text already on the clipboard is treated at once.
+        PostMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
+    } else {
+        CancelClipboardRetry(window);
+    }
+}
+
+void RestoreWindow(HWND window) {
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetActiveWindow(window);
+}
+
+void OnCommand(HWND window, UINT id) {
+    switch (id) {
+        case IDM_FIX:
+            ToggleFix(window);
+            break;
+        case IDM_MIN:
+            ShowWindow(window, SW_SHOWMINNOACTIVE);
+            break;
+        case IDM_RESTORE:
+            RestoreWindow(window);
+            break;
+        case IDM_EXIT:
+            DestroyWindow(window);
+            break;
+        case IDM_HIDE:
+            ShowWindow(window, SW_HIDE);
+            break;
+        case IDM_HELP:
+            ShowHelpBox(window);
+            break;
+        case IDM_ABOUT:
+            MessageBoxA(window, AboutText, kAboutCaption, MB_OK);
+            break;
+        case IDM_DEFAULT:
+            SelectDefaultFormat(window);
+            break;
+        default:
+            SelectListedFormat(window, id);
+            break;
+    }
+}
+
+void OnChangeChain(WPARAM leaving, LPARAM following) {
+    if (reinterpret_cast<HWND>(leaving) == g_viewer.next_viewer) {
+        g_viewer.next_viewer = reinterpret_cast<HWND>(following);
+    } else if (g_viewer.next_viewer) {
+        SendMessageA(g_viewer.next_viewer, WM_CHANGECBCHAIN, leaving, following);
+    }
+}
+
+void OnDestroy(HWND window) {
+    ChangeClipboardChain(window, g_viewer.next_viewer);
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            g_viewer.next_viewer = SetClipboardViewer(window);
+            return 0;
+        case WM_DESTROY:
+            OnDestroy(window);
+            return 0;
+        case WM_CHANGECBCHAIN:
+            OnChangeChain(wParam, lParam);
+            return 0;
+        case WM_DRAWCLIPBOARD:
+            ClipboardChanged(window, wParam, lParam);
+            return 0;
+        case WM_TIMER:
+            if (wParam == kRetryTimerId) RetryClipboardText(window);
+            return 0;
+        case WM_PAINT:
+            PaintContents(window);
+            return 0;
+        case WM_INITMENUPOPUP:
+            RebuildFormatMenu(window, reinterpret_cast<HMENU>(wParam));
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_F1) ShowHelpBox(window);
+            return 0;
+        case WM_COMMAND:
+            OnCommand(window, LOWORD(wParam));
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,111 @@
+#include "app/viewer_window.h"
+
+namespace {
+
+constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW;
+constexpr char kIconName[] = "IDI_APP";
+constexpr char kMenuName[] = "IDR_Varnelo";
+constexpr int kDefaultShow = SW_SHOWMINNOACTIVE;
+constexpr unsigned char kLastBlankByte = 0x20;
+
+// Bytes 0x01 to 0x20 separate option words; bytes from 0x80 up belong to a word.
+bool IsBlank(char byte) {
+    unsigned char value = static_cast<unsigned char>(byte);
+    return value != '\0' && value <= kLastBlankByte;
+}
+
+bool IsWordByte(char byte) { return static_cast<unsigned char>(byte) > kLastBlankByte; }
+
+const char* SkipOptionWord(const char* text) {
+    while (IsWordByte(*text)) ++text;
+    while (IsBlank(*text)) ++text;
+    return text;
+}
+
+bool IsOptionStart(char byte) { return byte == '-' || byte == '/'; }
+
+int RunMessageLoop() {
+    MSG msg;
+    BOOL result;
+    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return result == 0 ? static_cast<int>(msg.wParam) : 0;
+}
+
+}  // namespace
+
+BOOL RegisterViewerClass(HINSTANCE instance) {
+    HWND running = FindWindowA(kClassName, nullptr);
+    if (running) {
+        SendMessageA(running, WM_COMMAND, IDM_RESTORE, 0);
+        return FALSE;
+    }
+    WNDCLASSA wc = {};
+    wc.style = kClassStyle;
+    wc.lpfnWndProc = ViewerWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, kIconName);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<UINT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszMenuName = kMenuName;
+    wc.lpszClassName = kClassName;
+    return RegisterClassA(&wc) != 0;
+}
+
+bool ParseOptions(const char* command_line, int* show) {
+    *show = kDefaultShow;
+    const char* word = command_line;
+    while (IsOptionStart(*word)) {
+        switch (word[1]) {
+            case '?':
+                MessageBoxA(nullptr, HelpText, kHelpCaption, MB_OK);
+                return false;
+            case 'H':
+            case 'h':
+                *show = SW_HIDE;
+                break;
+            case 'M':
+            case 'm':
+                if (word[2] == 'a') *show = SW_SHOWMAXIMIZED;
+                break;
+            case 'N':
+            case 'n':
+            case 'R':
+            case 'r':
+                *show = SW_RESTORE;
+                break;
+            case 'V':
+            case 'v':
+                g_viewer.fix_enabled = FALSE;
+                break;
+            default:
+                break;
+        }
+        word = SkipOptionWord(word);
+    }
+    return true;
+}
+
+BOOL CreateViewerWindow(HINSTANCE instance, int show) {
+    // The first clipboard pass runs inside this call, before the menu handles are kept.
+    HWND window = CreateWindowExA(0, kClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  0, CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
+    if (!window) return FALSE;
+    g_viewer.main_menu = GetMenu(window);
+    g_viewer.format_menu = GetSubMenu(g_viewer.main_menu, kFormatMenuPosition);
+    CheckMenuItem(g_viewer.main_menu, IDM_FIX, g_viewer.fix_enabled ? MF_CHECKED : MF_UNCHECKED);
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    return TRUE;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
+    if (!RegisterViewerClass(instance)) return 0;
+    int show;
+    if (!ParseOptions(command_line, &show)) return 0;
+    if (!CreateViewerWindow(instance, show)) return 0;
+    CheckMenuItem(g_viewer.main_menu, IDM_DEFAULT, MF_CHECKED);
+    return RunMessageLoop();
+}

@@ -1,0 +1,158 @@
+#include "clip/clipboard_change.h"
+
+#include <cstring>
+
+#include "clip/format_names.h"
+
+namespace {
+
+constexpr size_t kTitleLineBytes = 90;
+constexpr char kTitlePrefix[] = "= ";
+constexpr char kTitleEllipsis[] = "...";
+constexpr unsigned char kFirstTextByte = 0x20;
+constexpr char kCarriageReturn = '\r';
+constexpr char kLineFeed = '\n';
+constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
+
+bool EndsLine(unsigned char byte) { return byte < kFirstTextByte; }
+
+// Length of the text once every trailing CR LF pair is gone: the same text
+// that removing one pair per clipboard change would leave in the end.
+size_t LengthWithoutTrailingLineBreaks(const char* text, size_t length) {
+    while (length >= 2 && text[length - 2] == kCarriageReturn && text[length - 1] == kLineFeed) {
+        length -= 2;
+    }
+    return length;
+}
+
+// A new shareable block holding exactly `length` bytes of `text` and a NUL.
+HGLOBAL CopyToNewBlock(const char* text, size_t length) {
+    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, length + 1);
+    if (!block) return nullptr;
+    char* bytes = static_cast<char*>(GlobalLock(block));
+    if (!bytes) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(bytes, text, length);
+    bytes[length] = '\0';
+    GlobalUnlock(block);
+    return block;
+}
+
+// Hands the block to the clipboard as its only format, or frees it.
+void ReplaceClipboardText(HGLOBAL block) {
+    if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) GlobalFree(block);
+}
+
+void SetTextTitle(HWND window, const char* text, size_t length) {
+    char title[kTitleSize];
+    BuildTextTitle(text, length, title);
+    SetWindowTextA(window, title);
+    g_viewer.title_pending = FALSE;
+}
+
+// With the clipboard open: the text title, then the removal when the text
+// is longer than one byte, removal is on and OEM text is the first format.
+void ShowTextTitleAndFix(HWND window) {
+    HANDLE text_block = GetClipboardData(CF_TEXT);
+    if (!text_block) return;
+    const char* text = static_cast<const char*>(GlobalLock(text_block));
+    if (!text) return;
+    size_t length = MeasureText(text, GlobalSize(text_block));
+    SetTextTitle(window, text, length);
+    GlobalUnlock(text_block);
+    if (length > 1 && g_viewer.fix_enabled && EnumClipboardFormats(0) == CF_OEMTEXT) {
+        TrimTrailingLineBreak();
+    }
+}
+
+// The text path; false only when the clipboard could not be opened.
+bool TryTextPath(HWND window) {
+    if (!OpenClipboard(window)) return false;
+    ShowTextTitleAndFix(window);
+    CloseClipboard();
+    return true;
+}
+
+// Another program holds the clipboard: try again shortly, from the message
+// loop, instead of waiting for it here.
+void StartClipboardRetry(HWND window, int ticks) {
+    if (ticks <= 0 || !SetTimer(window, kRetryTimerId, kRetryIntervalMs, nullptr)) return;
+    g_viewer.retry_ticks_left = ticks;
+}
+
+void SetNonTextTitle(HWND window) {
+    char name[kTitleSize];
+    SetWindowTextA(window, ChangeTitle(g_viewer.current_format, name));
+}
+
+}  // namespace
+
+size_t MeasureText(const char* text, size_t block_size) {
+    const void* nul = std::memchr(text, '\0', block_size);
+    return nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : block_size;
+}
+
+void BuildTextTitle(const char* text, size_t length, char* title) {
+    std::memcpy(title, kTitlePrefix, sizeof kTitlePrefix - 1);
+    char* out = title + sizeof kTitlePrefix - 1;
+    size_t copied = 0;
+    while (copied < kTitleLineBytes && copied < length &&
+           !EndsLine(static_cast<unsigned char>(text[copied]))) {
+        *out++ = text[copied++];
+    }
+    // The end of the text counts as its NUL.
+    char stop = copied < length ? text[copied] : '\0';
+    if (stop != '\0' && stop != kCarriageReturn) {
+        std::memcpy(out, kTitleEllipsis, sizeof kTitleEllipsis - 1);
+        out += sizeof kTitleEllipsis - 1;
+    }
+    *out = '\0';
+}
+
+void TrimTrailingLineBreak() {
+    HANDLE oem_block = GetClipboardData(CF_OEMTEXT);
+    if (!oem_block) return;
+    const char* oem = static_cast<const char*>(GlobalLock(oem_block));
+    if (!oem) return;
+    size_t length = MeasureText(oem, GlobalSize(oem_block));
+    size_t kept = LengthWithoutTrailingLineBreaks(oem, length);
+    HGLOBAL fixed = kept < length ? CopyToNewBlock(oem, kept) : nullptr;
+    GlobalUnlock(oem_block);
+    if (fixed) ReplaceClipboardText(fixed);
+}
+
+void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    CancelClipboardRetry(window);
+    g_viewer.current_format = GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
+    if (g_viewer.current_format == CF_TEXT) {
+        // A chosen format has left the clipboard and plain text has won.
+        if (g_viewer.priority_list[0] != CF_TEXT) SendMessageA(window, WM_COMMAND, IDM_DEFAULT, 0);
+        if (!TryTextPath(window)) StartClipboardRetry(window, kRetryBoundMs / kRetryIntervalMs);
+    } else {
+        SetNonTextTitle(window);
+    }
+    // The window never shows stale contents.
+    InvalidateRect(window, nullptr, TRUE);
+    if (g_viewer.next_viewer) SendMessageA(g_viewer.next_viewer, WM_DRAWCLIPBOARD, wParam, lParam);
+    UpdateWindow(window);
+}
+
+void RetryClipboardText(HWND window) {
+    int ticks_left = g_viewer.retry_ticks_left - 1;
+    // Cancelled first: a rewrite below announces a change, which starts afresh.
+    CancelClipboardRetry(window);
+    if (g_viewer.current_format != CF_TEXT || ticks_left < 0) return;
+    if (TryTextPath(window)) {
+        InvalidateRect(window, nullptr, TRUE);
+    } else {
+        StartClipboardRetry(window, ticks_left);
+    }
+}
+
+void CancelClipboardRetry(HWND window) {
+    if (g_viewer.retry_ticks_left == 0) return;
+    KillTimer(window, kRetryTimerId);
+    g_viewer.retry_ticks_left = 0;
+}

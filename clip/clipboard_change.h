@@ -1,0 +1,31 @@
+// What the viewer does when the clipboard changes: choose the display
+// format, set the title, remove the trailing line breaks of OEM text, and
+// pass the notification on along the viewer chain.
+#pragma once
+
+#include <cstddef>
+
+#include "clip/viewer_state.h"
+
+// The timer that retries the text path while another program holds the clipboard.
+constexpr UINT_PTR kRetryTimerId = 1;
+constexpr UINT kRetryIntervalMs = 50;
+constexpr UINT kRetryBoundMs = 10000;
+
+// Length of the text in a block: up to the first NUL or the block's end.
+size_t MeasureText(const char* text, size_t block_size);
+
+// Fills `title` (kTitleSize bytes) with "= " + the first line of `text`
+// (at most 90 bytes) + "..." when the line goes on.
+void BuildTextTitle(const char* text, size_t length, char* title);
+
+// Handler of WM_DRAWCLIPBOARD.
+void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam);
+
+// Handler of the retry timer's WM_TIMER.
+void RetryClipboardText(HWND window);
+void CancelClipboardRetry(HWND window);
+
+// With the clipboard open: replaces OEM text ending in CR LF pairs by the
+// same text without them, as the clipboard's only format.
+void TrimTrailingLineBreak();

@@ -1,0 +1,3 @@
+#include "clip/viewer_state.h"
+
+ViewerState g_viewer;

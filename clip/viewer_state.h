@@ -1,0 +1,38 @@
+// The program's whole run-time state, in one record reached only from the
+// message loop's thread, and the constants that size its parts.
+#pragma once
+
+#include "clip/command_ids.h"
+#include "platform/win32_door.h"
+
+// Results of GetPriorityClipboardFormat besides real format numbers.
+constexpr UINT kClipboardEmpty = 0;
+constexpr UINT kNoListedFormat = 0xFFFFFFFF;
+
+constexpr int kPriorityCount = 12;
+constexpr int kMaxListedFormats = 98;  // further formats on the clipboard are not listed
+constexpr int kTitleSize = 96;         // "= " + 90 bytes + "..." + NUL
+constexpr int kOtherTitleSize = 16;    // fits "[-2147483648]" and its NUL
+constexpr int kFormatMenuPosition = 2;  // "F&ormat" on the menu bar
+constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
+
+struct ViewerState {
+    HMENU main_menu = nullptr;
+    HMENU format_menu = nullptr;
+    UINT current_format = kNoListedFormat;
+    // Slot 0 is the user's choice; slots 1 to 11 never change.
+    UINT priority_list[kPriorityCount] = {CF_TEXT,         CF_TEXT,   CF_BITMAP,   CF_DIB,
+                                          CF_DIF,          CF_TIFF,   CF_OWNERDISPLAY,
+                                          CF_ENHMETAFILE, CF_METAFILEPICT, CF_PALETTE,
+                                          CF_RIFF,         CF_WAVE};
+    UINT format_list[kMaxListedFormats + 1] = {};  // used from index 1
+    int format_count = 0;
+    BOOL fix_enabled = TRUE;
+    BOOL title_pending = FALSE;
+    char other_title[kOtherTitleSize] = "[Other]";
+    HWND next_viewer = nullptr;
+    // Ticks left for the deferred retry of the text path; 0 when none is pending.
+    int retry_ticks_left = 0;
+};
+
+extern ViewerState g_viewer;
