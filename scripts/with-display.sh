@@ -1,0 +1,121 @@
+#!/bin/bash
+# usage: scripts/with-display.sh CMD [ARGS...]
+#
+# Runs CMD with a working X display and a quiet Wine, and exits with CMD's
+# exit code. $DISPLAY is used when it answers; otherwise a private Xvfb is
+# started on a free display number and stopped afterwards. Unless WINEPREFIX
+# is set, Wine runs in a private prefix under build/, created on first use;
+# its wine processes are ended afterwards, also when CMD fails.
+set -uo pipefail
+
+if [ $# -eq 0 ]; then
+    echo "usage: $0 CMD [ARGS...]" >&2
+    exit 2
+fi
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+PRIVATE_PREFIX="$ROOT/build/wine-prefix"
+XVFB_SCREEN=1024x768x24
+READY_TIMEOUT_SECONDS=30
+WINE_32_BIT_LOADER=/usr/lib/wine/wine
+WINE_64_BIT_LOADER=/usr/lib/wine/wine64
+
+XVFB_PID=""
+OWN_PREFIX=""
+WORK_DIR=$(mktemp -d)
+
+note() { echo "with-display: $*" >&2; }
+
+clean_up() {
+    if [ -n "$OWN_PREFIX" ]; then
+        wineserver -k 2>/dev/null
+        wineserver -w 2>/dev/null
+    fi
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+    rm -rf "$WORK_DIR"
+}
+trap clean_up EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+display_answers() {
+    [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
+
+# Xvfb picks a free display number itself and writes it to -displayfd once
+# it accepts connections, so a written number means the display is ready.
+start_private_xvfb() {
+    local number_file="$WORK_DIR/display" waited=0
+    Xvfb -displayfd 3 -screen 0 "$XVFB_SCREEN" -nolisten tcp 3>"$number_file" \
+        >"$WORK_DIR/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    until [ -s "$number_file" ]; do
+        if ! kill -0 "$XVFB_PID" 2>/dev/null || [ "$waited" -ge $((READY_TIMEOUT_SECONDS * 10)) ]; then
+            note "Xvfb did not start:"
+            cat "$WORK_DIR/xvfb.log" >&2
+            return 1
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+    note "no usable display; started Xvfb on $DISPLAY"
+}
+
+# Debian's wine command always takes the 32-bit loader when it is installed.
+# On a machine whose kernel runs 64-bit programs only, that loader cannot
+# start, so "wine" is pointed at the 64-bit loader; 32-bit Windows programs
+# cannot run there at all.
+use_64_bit_loader_if_needed() {
+    if "$WINE_32_BIT_LOADER" --version >/dev/null 2>&1 || [ ! -x "$WINE_64_BIT_LOADER" ]; then
+        return
+    fi
+    note "this machine cannot run 32-bit programs; Wine runs 64-bit Windows programs only"
+    mkdir -p "$WORK_DIR/bin"
+    printf '#!/bin/sh\nexec "%s" "$@"\n' "$WINE_64_BIT_LOADER" >"$WORK_DIR/bin/wine"
+    chmod +x "$WORK_DIR/bin/wine"
+    export PATH="$WORK_DIR/bin:$PATH"
+    export WINELOADER="$WINE_64_BIT_LOADER"
+}
+
+# Quiet Wine: no debug output, no offers to install Mono or Gecko.
+set_up_wine() {
+    use_64_bit_loader_if_needed
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ -z "${WINEPREFIX:-}" ]; then
+        export WINEPREFIX="$PRIVATE_PREFIX"
+        OWN_PREFIX=1
+        mkdir -p "$WINEPREFIX"
+        # One user of the private prefix at a time, since each ends its Wine.
+        exec 9>"$WINEPREFIX.lock"
+        if ! flock -n 9; then
+            note "waiting for another run that uses $WINEPREFIX"
+            flock 9
+        fi
+        # A wineserver left over from an interrupted run may serve another display.
+        wineserver -k 2>/dev/null
+        wineserver -w 2>/dev/null
+    fi
+    # A persistent server is ready when this returns, and keeps Wine's own
+    # services running between the programs that CMD starts.
+    wineserver -p 9>&- || return 1
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        note "creating the Wine prefix $WINEPREFIX"
+        wine wineboot -i >"$WORK_DIR/wineboot.log" 2>&1 9>&- || {
+            cat "$WORK_DIR/wineboot.log" >&2
+            return 1
+        }
+    fi
+}
+
+if ! display_answers; then
+    start_private_xvfb || exit 1
+fi
+set_up_wine || exit 1
+
+"$@" 9>&-
+exit $?
