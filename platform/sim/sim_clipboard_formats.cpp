@@ -2,6 +2,7 @@
 // makes them: the text formats stand in for each other, with the locale
 // among them, and a bitmap and a device-independent bitmap likewise.
 #include <cstring>
+#include <limits>
 
 #include "sim_internal.h"
 
@@ -121,6 +122,8 @@ HBITMAP BitmapFromDib(HANDLE dib) {
     int width = GetAt<int32_t>(bytes, kDibWidthOffset);
     int height = GetAt<int32_t>(bytes, kDibHeightOffset);
     UINT bits = GetAt<uint16_t>(bytes, kDibBitCountOffset);
+    // A top-down bitmap gives its height negated; the most negative height has no positive form.
+    if (height == std::numeric_limits<int32_t>::min()) return nullptr;
     return MakeBitmap(width, height < 0 ? -height : height, bits);
 }
 
