@@ -37,8 +37,9 @@ enum class Fault {
     CreateCompatibleDC,
     AppendMenu,
 };
-void FailNext(Fault fault, int times = 1);  // the next `times` calls fail
-void FailAlways(Fault fault);               // every call fails until ClearFaults
+// The next `times` calls fail, once the `after` calls before them have passed.
+void FailNext(Fault fault, int times = 1, int after = 0);
+void FailAlways(Fault fault);  // every call fails until ClearFaults
 void ClearFaults();
 int CallCount(Fault fault);  // calls made since Reset, failed ones included
 

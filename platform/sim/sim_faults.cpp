@@ -8,6 +8,10 @@ bool Faulted(Fault fault) {
     ++fault_switch.calls;
     if (fault_switch.always) return true;
     if (fault_switch.pending_failures == 0) return false;
+    if (fault_switch.passes_before_failures > 0) {
+        --fault_switch.passes_before_failures;
+        return false;
+    }
     --fault_switch.pending_failures;
     return true;
 }
@@ -16,8 +20,10 @@ bool Faulted(Fault fault) {
 
 namespace sim {
 
-void FailNext(Fault fault, int times) {
-    internal::TheDesktop().faults[fault].pending_failures += times;
+void FailNext(Fault fault, int times, int after) {
+    internal::FaultSwitch& fault_switch = internal::TheDesktop().faults[fault];
+    fault_switch.pending_failures += times;
+    fault_switch.passes_before_failures = after;
 }
 
 void FailAlways(Fault fault) {
@@ -27,6 +33,7 @@ void FailAlways(Fault fault) {
 void ClearFaults() {
     for (auto& entry : internal::TheDesktop().faults) {
         entry.second.pending_failures = 0;
+        entry.second.passes_before_failures = 0;
         entry.second.always = false;
     }
 }

@@ -59,6 +59,7 @@ struct DeviceContext {
 };
 
 struct FaultSwitch {
+    int passes_before_failures = 0;
     int pending_failures = 0;
     bool always = false;
     int calls = 0;

@@ -367,6 +367,12 @@ TEST_F(SimDesktopTest, FaultsFailCallsWithoutChangingAnything) {
     EXPECT_EQ(SetClipboardData(CF_TEXT, block), block);
     CloseClipboard();
     EXPECT_EQ(sim::CallCount(sim::Fault::SetClipboardData), 3);
+
+    sim::FailNext(sim::Fault::OpenClipboard, 1, 1);
+    EXPECT_TRUE(OpenClipboard(window)) << "a call let pass before the failure";
+    EXPECT_FALSE(OpenClipboard(window));
+    EXPECT_TRUE(OpenClipboard(window));
+    CloseClipboard();
 }
 
 TEST_F(SimDesktopTest, MessageLoopRunsTimersThenIdleHookThenStarves) {

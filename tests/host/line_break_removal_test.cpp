@@ -1,0 +1,134 @@
+// Removal of the trailing line breaks: OEM text placed first that ends in
+// CR LF is put back without them, in one rewrite, as the only format.
+#include <string>
+#include <vector>
+
+#include "viewer_test_fixture.h"
+
+namespace {
+
+using Formats = std::vector<UINT>;
+
+const Formats kOemTextOnly = {CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT};
+constexpr UINT kPrivateFormat = 0x0200;
+
+std::string Pairs(int count) {
+    std::string pairs;
+    for (int n = 0; n < count; ++n) pairs += "\r\n";
+    return pairs;
+}
+
+using LineBreakRemoval = ViewerTest;
+
+struct RemovalCase {
+    std::vector<sim::ClipData> placed;
+    std::string left;  // the whole new block: the text and its NUL
+    std::string title;
+};
+
+// Every change, the placed one and the rewrite nested in it, is titled
+// and passed on once.
+TEST_F(LineBreakRemoval, PutsTheTextBackWithoutItsTrailingPairsInOneRewrite) {
+    StartViewer();
+    const RemovalCase cases[] = {
+        {{{CF_OEMTEXT, WithNul("dir\r\n")}}, WithNul("dir"), "= dir"},
+        {{{CF_OEMTEXT, WithNul("a\r\n\r\n")}}, WithNul("a"), "= a"},
+        {{{CF_OEMTEXT, WithNul("\r\n")}}, WithNul(""), "= "},
+        {{{CF_OEMTEXT, "no nul\r\n"}}, WithNul("no nul"), "= no nul"},
+        {{{CF_OEMTEXT, WithNul("two\r\nlines\r\n") + "stray"}}, WithNul("two\r\nlines"), "= two"},
+        {{{CF_OEMTEXT, WithNul("a\r\n")}, {kPrivateFormat, "data"}}, WithNul("a"), "= a"}};
+    for (const RemovalCase& c : cases) {
+        int changes = sim::ClipboardChangeCount();
+        Place(c.placed);
+        EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), c.left);
+        EXPECT_EQ(sim::ClipboardFormats(), kOemTextOnly);
+        EXPECT_EQ(sim::ClipboardChangeCount(), changes + 2);
+        EXPECT_EQ(Forwarded(), sim::ClipboardChangeCount());
+        std::vector<std::string> titles = sim::TitleHistory(window_);
+        EXPECT_EQ(titles.back(), c.title);
+        EXPECT_EQ(titles[titles.size() - 2], c.title);
+    }
+    EXPECT_EQ(sim::ClipboardOwnerWindow(), window_);
+    ExpectNothingHeld();
+}
+
+TEST_F(LineBreakRemoval, LeavesOtherTextAsItWas) {
+    StartViewer();
+    const std::vector<sim::ClipData> untouched[] = {
+        {{CF_OEMTEXT, WithNul("dir\n")}},
+        {{CF_OEMTEXT, WithNul("dir\r")}},
+        {{CF_OEMTEXT, WithNul("x")}},
+        {{CF_OEMTEXT, std::string("ab\0\r\n", 5)}},  // the pair lies behind the NUL
+        {{CF_TEXT, WithNul("dir\r\n")}},
+        {{CF_TEXT, WithNul("dir\r\n")}, {CF_OEMTEXT, WithNul("dir\r\n")}}};
+    for (const auto& placed : untouched) {
+        int changes = sim::ClipboardChangeCount();
+        Place(placed);
+        EXPECT_EQ(sim::ClipboardChangeCount(), changes + 1);
+        EXPECT_EQ(sim::ClipboardBlock(placed[0].format), placed[0].bytes);
+    }
+}
+
+TEST_F(LineBreakRemoval, IsSwitchedOffByViewOnlyButTheTitleIsStillSet) {
+    StartViewer("-viewonly");
+    Place({{CF_OEMTEXT, WithNul("dir\r\n")}});
+    EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), WithNul("dir\r\n"));
+    EXPECT_EQ(Title(), "= dir");
+}
+
+// Nothing of the old text follows the NUL, and no pass nests in another.
+TEST_F(LineBreakRemoval, TakesLongRunsOfPairsAtOnceIntoAnExactBlock) {
+    StartViewer();
+    const std::string text = "line one\r\nline two";
+    for (int pairs : {1, 50000, 100000}) {
+        int changes = sim::ClipboardChangeCount();
+        Place({{CF_OEMTEXT, WithNul(text + Pairs(pairs))}});
+        EXPECT_EQ(sim::ClipboardBlockSize(CF_OEMTEXT), text.size() + 1) << pairs;
+        EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), WithNul(text)) << pairs;
+        EXPECT_EQ(sim::ClipboardChangeCount(), changes + 2) << pairs;
+    }
+    EXPECT_EQ(sim::DeepestNesting(), 2);
+}
+
+// The calls of one pass, in order: open, CF_TEXT data and lock, the title,
+// enumerate, OEM data and lock, the new block's alloc and lock, empty, set.
+struct FaultCase {
+    sim::Fault fault;
+    int after;  // calls of this kind that pass first
+    const char* title;
+};
+
+TEST_F(LineBreakRemoval, FailingCallsLeakNothingAndLeaveTheClipboardAsItWas) {
+    using sim::Fault;
+    const FaultCase cases[] = {
+        {Fault::OpenClipboard, 0, "before"},   {Fault::GetClipboardData, 0, "before"},
+        {Fault::GlobalLock, 0, "before"},      {Fault::EnumClipboardFormats, 0, "= dir"},
+        {Fault::GetClipboardData, 1, "= dir"}, {Fault::GlobalLock, 1, "= dir"},
+        {Fault::GlobalAlloc, 0, "= dir"},      {Fault::GlobalLock, 2, "= dir"},
+        {Fault::EmptyClipboard, 0, "= dir"}};
+    StartViewer();
+    const std::string placed = WithNul("dir\r\n");
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault) * 10 + c.after);
+        SetWindowTextA(window_, "before");
+        int calls = sim::CallCount(c.fault);
+        sim::FailNext(c.fault, 1, c.after);
+        Place({{CF_OEMTEXT, placed}});
+        CancelClipboardRetry(window_);
+        EXPECT_GT(sim::CallCount(c.fault) - calls, c.after) << "the failing call was made";
+        EXPECT_EQ(Title(), c.title);
+        EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), placed);
+        ExpectNothingHeld();
+    }
+}
+
+// Emptying has already released the old text when the new block is refused.
+TEST_F(LineBreakRemoval, FreesTheNewBlockWhenTheClipboardRefusesIt) {
+    StartViewer();
+    sim::FailNext(sim::Fault::SetClipboardData);
+    Place({{CF_OEMTEXT, WithNul("dir\r\n")}});
+    EXPECT_EQ(Title(), "[Empty ClipBoard]");
+    ExpectNothingHeld();
+}
+
+}  // namespace
