@@ -4,7 +4,9 @@
 
 namespace {
 
-void ShowHelpBox(HWND window) { MessageBoxA(window, HelpText, kHelpCaption, MB_OK); }
+void ShowHelpBox(HWND window) {
+    MessageBoxA(window, HelpText, kHelpCaption, MB_OK);
+}
 
 // The item's previous check mark decides the new state.
 void ToggleFix(HWND window) {
@@ -56,6 +58,15 @@ void OnCommand(HWND window, UINT id) {
     }
 }
 
+// The clipboard is announced to a new viewer before SetClipboardViewer
+// returns the next one; a rewrite made then is passed on once it is known.
+void JoinViewerChain(HWND window) {
+    g_viewer.next_viewer = SetClipboardViewer(window);
+    if (g_viewer.next_viewer && GetClipboardOwner() == window) {
+        SendMessageA(g_viewer.next_viewer, WM_DRAWCLIPBOARD, 0, 0);
+    }
+}
+
 void OnChangeChain(WPARAM leaving, LPARAM following) {
     if (reinterpret_cast<HWND>(leaving) == g_viewer.next_viewer) {
         g_viewer.next_viewer = reinterpret_cast<HWND>(following);
@@ -74,7 +85,7 @@ void OnDestroy(HWND window) {
 LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            g_viewer.next_viewer = SetClipboardViewer(window);
+            JoinViewerChain(window);
             return 0;
         case WM_DESTROY:
             OnDestroy(window);
