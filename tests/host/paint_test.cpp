@@ -1,0 +1,278 @@
+// Painting: text, bitmap and a chosen format's bytes, the three fixed
+// messages, failures that leave nothing behind, and a paint whose cost
+// does not grow with the clipboard.
+#include <numeric>
+#include <tuple>
+
+#include "app_fixture.h"
+
+namespace {
+
+constexpr UINT kCentred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+constexpr UINT kWrapped = DT_EXPANDTABS | DT_WORDBREAK;
+constexpr char kCannotOpen[] = "Unable to open clipboard.";
+constexpr char kNoDataOfFormat[] = "No data of this format in clipboard.";
+constexpr char kNoTextOrBitmap[] = "No TEXT or BITMAP data in clipboard.";
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 400;
+constexpr size_t kHugeText = 64u << 20;
+constexpr size_t kDrawnBytesBound = 64u << 10;
+
+using Rows = std::vector<std::string>;
+
+class PaintTest : public app_test::AppFixture {
+   protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        editor_ = sim::CreateForeignWindow("Editor");
+        window_ = Start();
+        custom_ = RegisterClipboardFormatA("Editor Private Data");
+    }
+
+    void Paint() {
+        sim::ClearDrawRecords();
+        InvalidateRect(window_, nullptr, TRUE);
+        UpdateWindow(window_);
+    }
+
+    // The rows of text on screen, from flags-0 drawing at each record's top.
+    static Rows Screen() {
+        Rows rows;
+        for (const sim::DrawRecord& record : sim::DrawnText()) {
+            size_t row = record.rect.top / sim::LineHeight();
+            const std::string& text = record.text;
+            for (size_t start = 0;; ++row) {
+                size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+                if (rows.size() <= row) rows.resize(row + 1);
+                rows[row] += text.substr(start, end - start);
+                if (end == text.size()) break;
+                start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+            }
+        }
+        return rows;
+    }
+
+    static size_t DrawnBytes() {
+        const auto& drawn = sim::DrawnText();
+        return std::accumulate(
+            drawn.begin(), drawn.end(), size_t{0},
+            [](size_t sum, const sim::DrawRecord& r) { return sum + r.text.size(); });
+    }
+
+    // Picks `format` from the Format menu, as the user does.
+    void Choose(UINT format) {
+        SendMessageA(window_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(g_viewer.format_menu), 0);
+        for (int n = 1; n <= g_viewer.format_count; ++n) {
+            if (g_viewer.format_list[n] == format) {
+                SendMessageA(window_, WM_COMMAND, IDM_DEFAULT + n, 0);
+                return;
+            }
+        }
+        ADD_FAILURE() << "format " << format << " is not listed";
+    }
+
+    void ExpectOnlyCentred(const char* message) {
+        ASSERT_EQ(sim::DrawnText().size(), 1u);
+        const sim::DrawRecord& record = sim::DrawnText()[0];
+        EXPECT_EQ(record.text, message);
+        EXPECT_EQ(record.flags, kCentred);
+        EXPECT_EQ(Edges(record.rect), ClientEdges());
+    }
+
+    static std::tuple<LONG, LONG, LONG, LONG> Edges(const RECT& rect) {
+        return {rect.left, rect.top, rect.right, rect.bottom};
+    }
+
+    std::tuple<LONG, LONG, LONG, LONG> ClientEdges() const {
+        RECT client;
+        GetClientRect(window_, &client);
+        return Edges(client);
+    }
+
+    static void ExpectNothingLeftBehind() {
+        EXPECT_EQ(sim::LiveDeviceContexts(), 0);
+        EXPECT_EQ(sim::OutstandingLocks(), 0);
+        EXPECT_FALSE(sim::ClipboardIsOpen());
+    }
+
+    HWND editor_ = nullptr;
+    HWND window_ = nullptr;
+    UINT custom_ = 0;
+};
+
+TEST_F(PaintTest, TextIsDrawnFromTheTopLeftWithItsOwnBreaksTabsAndPrefixes) {
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, "one\r\ntwo\tx\nA&B\r\rend"}}));
+    Paint();
+    EXPECT_EQ(Screen(), (Rows{"one", "two\tx", "A&B", "", "end"}));
+    for (const sim::DrawRecord& record : sim::DrawnText()) {
+        EXPECT_EQ(record.flags, 0u) << "no wrapping, tabs and '&' prefixes as DrawText takes them";
+        EXPECT_EQ(record.rect.left, 0);
+        EXPECT_EQ(record.rect.right, kClientWidth);
+    }
+    ExpectNothingLeftBehind();
+
+    // Default asks the next text paint for the title.
+    SendMessageA(window_, WM_COMMAND, IDM_DEFAULT, 0);
+    EXPECT_EQ(sim::WindowTitle(window_), "[TEXT]");
+    UpdateWindow(window_);
+    EXPECT_EQ(sim::WindowTitle(window_), "= one");
+    EXPECT_FALSE(g_viewer.title_pending);
+}
+
+// Blocks are exactly as long as placed: nothing past the first NUL or the end.
+TEST_F(PaintTest, TextAndChosenBytesStopAtNulOrBlockEnd) {
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, "no terminator"}}));
+    Paint();
+    EXPECT_EQ(Screen(), (Rows{"no terminator"}));
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, std::string("kept\0hidden", 11)}}));
+    Paint();
+    EXPECT_EQ(Screen(), (Rows{"kept"}));
+
+    for (const std::string& bytes : {std::string("a\tb c"), std::string("ab\0cd", 5)}) {
+        ASSERT_TRUE(sim::PlaceClipboard(editor_, {{custom_, bytes}}));
+        Choose(custom_);
+        Paint();
+        ASSERT_EQ(sim::DrawnText().size(), 1u);
+        const sim::DrawRecord& record = sim::DrawnText()[0];
+        EXPECT_EQ(record.text, bytes.substr(0, bytes.find('\0')));
+        EXPECT_EQ(record.flags, kWrapped);
+        EXPECT_EQ(Edges(record.rect), ClientEdges());
+    }
+    ExpectNothingLeftBehind();
+}
+
+TEST_F(PaintTest, BitmapIsCopiedAtItsOwnSizeCutAtTheClientArea) {
+    HBITMAP bitmap = CreateBitmap(800, 600, 1, 32, nullptr);
+    ASSERT_TRUE(sim::PlaceClipboardBitmap(editor_, bitmap));
+    const struct { int cx, cy; } sizes[] = {{kClientWidth, kClientHeight}, {200, 100}};
+    for (const auto& client : sizes) {
+        sim::SetClientSize(window_, client.cx, client.cy);
+        Paint();
+        ASSERT_EQ(sim::Blits().size(), 1u);
+        const sim::BlitRecord& b = sim::Blits()[0];
+        EXPECT_EQ(std::make_tuple(b.source_bitmap, b.x, b.y, b.width, b.height, b.src_x, b.src_y),
+                  std::make_tuple(bitmap, 0, 0, client.cx, client.cy, 0, 0));
+        EXPECT_EQ(b.rop, static_cast<DWORD>(SRCCOPY));
+        EXPECT_TRUE(sim::DrawnText().empty());
+        ExpectNothingLeftBehind();
+    }
+}
+
+TEST_F(PaintTest, WithoutTextBitmapOrChosenDataAFixedMessageIsCentred) {
+    const struct {
+        const char* name;
+        std::vector<sim::ClipData> contents;
+        bool choose;
+        const char* message;
+    } rows[] = {{"empty clipboard", {}, false, kNoTextOrBitmap},
+                {"only a registered format", {{custom_, "x"}}, false, kNoTextOrBitmap},
+                {"format shown only by priority", {{CF_WAVE, "RIFF"}}, false, kNoTextOrBitmap},
+                {"enhanced metafile", {{CF_ENHMETAFILE, "EMF"}}, false, kNoTextOrBitmap},
+                {"chosen format with no data", {}, true, kNoDataOfFormat}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.choose) {
+            ASSERT_TRUE(sim::PlaceClipboardEmptyHandle(editor_, custom_));
+            Choose(custom_);
+        } else {
+            ASSERT_TRUE(sim::PlaceClipboard(editor_, row.contents));
+        }
+        Paint();
+        ExpectOnlyCentred(row.message);
+        ExpectNothingLeftBehind();
+    }
+}
+
+// Each failure shows what the path promises, and frees and unlocks all it took.
+TEST_F(PaintTest, FailuresDrawTheRightMessageAndLeaveNothingBehind) {
+    enum class Content { Text, Bitmap, Chosen };
+    const struct {
+        const char* name;
+        Content content;
+        sim::Fault fault;
+        const char* message;  // nullptr: nothing drawn
+    } rows[] = {
+        {"text, clipboard held", Content::Text, sim::Fault::OpenClipboard, kCannotOpen},
+        {"text, no data", Content::Text, sim::Fault::GetClipboardData, nullptr},
+        {"text, lock fails", Content::Text, sim::Fault::GlobalLock, nullptr},
+        {"bitmap, no context", Content::Bitmap, sim::Fault::CreateCompatibleDC, nullptr},
+        {"bitmap, clipboard held", Content::Bitmap, sim::Fault::OpenClipboard, nullptr},
+        {"bitmap, no data", Content::Bitmap, sim::Fault::GetClipboardData, nullptr},
+        {"chosen, clipboard held", Content::Chosen, sim::Fault::OpenClipboard, kNoTextOrBitmap},
+        {"chosen, no data", Content::Chosen, sim::Fault::GetClipboardData, kNoDataOfFormat},
+        {"chosen, lock fails", Content::Chosen, sim::Fault::GlobalLock, nullptr},
+        {"no paint context", Content::Text, sim::Fault::BeginPaint, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.content == Content::Bitmap) {
+            ASSERT_TRUE(sim::PlaceClipboardBitmap(editor_, CreateBitmap(8, 8, 1, 32, nullptr)));
+        } else {
+            ASSERT_TRUE(sim::PlaceClipboard(editor_, {{custom_, "data"}, {CF_TEXT, "text"}}));
+            if (row.content == Content::Chosen) {
+                Choose(custom_);
+            } else {
+                SendMessageA(window_, WM_COMMAND, IDM_DEFAULT, 0);
+            }
+        }
+        sim::FailNext(row.fault);
+        Paint();
+        if (row.message) {
+            ExpectOnlyCentred(row.message);
+        } else {
+            EXPECT_TRUE(sim::DrawnText().empty());
+        }
+        EXPECT_TRUE(sim::Blits().empty());
+        ExpectNothingLeftBehind();
+        sim::ClearFaults();
+    }
+}
+
+// 64 MB of text draws about one screenful: what can show, and no more.
+TEST_F(PaintTest, HugeTextLaysOutOnlyTheVisibleLines) {
+    constexpr int kClientHeightWithPartLine = 408;
+    const int visible_rows =
+        (kClientHeightWithPartLine + sim::LineHeight() - 1) / sim::LineHeight();
+    sim::SetClientSize(window_, kClientWidth, kClientHeightWithPartLine);
+    Rows expected;
+    std::string text;
+    text.reserve(kHugeText + 64);
+    for (int row = 0; row < visible_rows; ++row) {
+        expected.push_back("row " + std::to_string(row));
+        text += expected.back() + "\r\n";
+    }
+    while (text.size() < kHugeText) text += "more below the window\r\n";
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, std::move(text)}}));
+
+    Paint();
+    EXPECT_LE(sim::DrawnText().size(), static_cast<size_t>(2 * visible_rows));
+    EXPECT_LE(DrawnBytes(), kDrawnBytesBound);
+    Rows screen = Screen();
+    ASSERT_GE(screen.size(), expected.size());
+    screen.resize(expected.size());
+    EXPECT_EQ(screen, expected);
+
+    // A line far wider than the window does not hide the line after it.
+    const std::string wide(kHugeText / 8, 'w');
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, wide + "\r\nsecond"}}));
+    Paint();
+    EXPECT_LE(DrawnBytes(), kDrawnBytesBound);
+    screen = Screen();
+    ASSERT_EQ(screen.size(), 2u);
+    EXPECT_GE(screen[0].size(), 2u * kClientWidth) << "a glyph takes at least one pixel";
+    EXPECT_EQ(screen[0], wide.substr(0, screen[0].size()));
+    EXPECT_EQ(screen[1], "second");
+
+    // A chosen format's bytes are wrapped; a bounded prefix is drawn.
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{custom_, wide}}));
+    Choose(custom_);
+    Paint();
+    ASSERT_EQ(sim::DrawnText().size(), 1u);
+    const std::string& drawn = sim::DrawnText()[0].text;
+    EXPECT_LE(drawn.size(), kDrawnBytesBound);
+    EXPECT_GE(drawn.size(), 2u * kClientWidth);
+    EXPECT_EQ(drawn, wide.substr(0, drawn.size()));
+    ExpectNothingLeftBehind();
+}
+
+}  // namespace
