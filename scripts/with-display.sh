@@ -103,13 +103,19 @@ set_up_wine() {
     # A persistent server is ready when this returns, and keeps Wine's own
     # services running between the programs that CMD starts.
     wineserver -p 9>&- || return 1
+    # Wine's services and desktop process are started here, not by the first
+    # program of CMD: they would inherit CMD's output and hold it open until
+    # the server ends, so that a caller waiting for the end of it (CTest
+    # reading a test's output) would wait for ever.
+    local boot=""
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         note "creating the Wine prefix $WINEPREFIX"
-        wine wineboot -i >"$WORK_DIR/wineboot.log" 2>&1 9>&- || {
-            cat "$WORK_DIR/wineboot.log" >&2
-            return 1
-        }
+        boot=-i
     fi
+    wine wineboot $boot >"$WORK_DIR/wineboot.log" 2>&1 9>&- || {
+        cat "$WORK_DIR/wineboot.log" >&2
+        return 1
+    }
 }
 
 if ! display_answers; then
