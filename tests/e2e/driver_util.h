@@ -10,10 +10,14 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "clip/command_ids.h"
 
 namespace e2e {
 
 const char kVarneloClass[] = "Varnelo";
+const char kEmptyTitle[] = "[Empty ClipBoard]";
 
 // Generous limits that only end a wait that would otherwise hang; no
 // result depends on how fast anything happens.
@@ -58,6 +62,33 @@ inline std::string Escaped(const std::string& text) {
     return shown;
 }
 
+// --- Checks ------------------------------------------------------------
+
+// Logs one check; returns whether it held.
+inline bool Expect(bool holds, const char* what) {
+    Log(holds ? "ok: %s" : "FAIL: %s", what);
+    return holds;
+}
+
+inline bool ExpectEqual(const char* what, const std::string& actual, const std::string& expected) {
+    if (actual == expected) {
+        Log("ok: %s is \"%s\"", what, Escaped(actual).c_str());
+        return true;
+    }
+    Log("FAIL: %s is \"%s\", expected \"%s\"", what, Escaped(actual).c_str(),
+        Escaped(expected).c_str());
+    return false;
+}
+
+inline bool ExpectEqual(const char* what, unsigned long actual, unsigned long expected) {
+    if (actual == expected) {
+        Log("ok: %s is %lu", what, actual);
+        return true;
+    }
+    Log("FAIL: %s is %lu, expected %lu", what, actual, expected);
+    return false;
+}
+
 // Dispatches whatever is queued for this thread's windows, so that the
 // clipboard owner window answers Varnelo's messages while the driver waits.
 inline void PumpMessages() {
@@ -98,6 +129,17 @@ inline std::string WindowTitle(HWND window) {
     char title[256] = "";
     GetWindowTextA(window, title, sizeof title);
     return title;
+}
+
+// Waits until the window's title reads `expected`.
+inline bool WaitForTitle(HWND window, const std::string& expected) {
+    if (WaitUntil([&] { return WindowTitle(window) == expected; }, kChangeTimeoutMs)) {
+        Log("ok: title reads \"%s\"", Escaped(expected).c_str());
+        return true;
+    }
+    Log("FAIL: title reads \"%s\", expected \"%s\"", Escaped(WindowTitle(window)).c_str(),
+        Escaped(expected).c_str());
+    return false;
 }
 
 struct WindowSearch {
@@ -153,40 +195,117 @@ inline bool EmptyTheClipboard(HWND owner) {
     return emptied;
 }
 
-// Replaces the clipboard's contents by `text` (NUL added) in the one format.
-inline bool PlaceClipboardText(HWND owner, UINT format, const std::string& text) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!block) return false;
-    char* bytes = static_cast<char*>(GlobalLock(block));
-    if (!bytes) {
+// A movable block holding exactly `bytes`; the caller hands it on or frees it.
+inline HGLOBAL NewBlock(const std::string& bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!block) return nullptr;
+    void* data = GlobalLock(block);
+    if (!data) {
         GlobalFree(block);
-        return false;
+        return nullptr;
     }
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    std::memcpy(data, bytes.data(), bytes.size());
     GlobalUnlock(block);
-    if (!OpenClipboardPatiently(owner)) {
-        GlobalFree(block);
-        return false;
+    return block;
+}
+
+// One format and its data, for a clipboard that holds several at once.
+struct ClipboardItem {
+    UINT format;
+    std::string bytes;
+};
+
+// Replaces the clipboard's contents by the items, in their order.
+inline bool PlaceClipboardItems(HWND owner, const std::vector<ClipboardItem>& items) {
+    if (!OpenClipboardPatiently(owner)) return false;
+    bool placed = EmptyClipboard() != FALSE;
+    for (const ClipboardItem& item : items) {
+        HGLOBAL block = placed ? NewBlock(item.bytes) : nullptr;
+        placed = block && SetClipboardData(item.format, block);
+        if (block && !placed) GlobalFree(block);
     }
-    bool placed = EmptyClipboard() && SetClipboardData(format, block);
-    if (!placed) GlobalFree(block);
     CloseClipboard();
+    if (!placed) Log("FAIL: cannot place data on the clipboard (error %lu)", GetLastError());
     return placed;
 }
 
-// Reads the clipboard's text in `format`; false when it is not there.
-inline bool ReadClipboardText(HWND owner, UINT format, std::string* text) {
+// Replaces the clipboard's contents by `text` (NUL added) in the one format.
+inline bool PlaceClipboardText(HWND owner, UINT format, const std::string& text) {
+    return PlaceClipboardItems(owner, {{format, std::string(text.c_str(), text.size() + 1)}});
+}
+
+inline bool PlaceUnicodeText(HWND owner, const std::wstring& text) {
+    const char* bytes = reinterpret_cast<const char*>(text.c_str());
+    return PlaceClipboardItems(
+        owner, {{CF_UNICODETEXT, std::string(bytes, (text.size() + 1) * sizeof(wchar_t))}});
+}
+
+// Replaces the clipboard's contents by the bitmap, which then belongs to it.
+inline bool PlaceClipboardBitmap(HWND owner, HBITMAP bitmap) {
+    if (!OpenClipboardPatiently(owner)) return false;
+    const bool placed = EmptyClipboard() && SetClipboardData(CF_BITMAP, bitmap);
+    CloseClipboard();
+    if (!placed) {
+        DeleteObject(bitmap);
+        Log("FAIL: cannot place a bitmap on the clipboard (error %lu)", GetLastError());
+    }
+    return placed;
+}
+
+// Reads the whole block of `format`, as long as GlobalSize says; false when
+// the format is not there.
+inline bool ReadClipboardBlock(HWND owner, UINT format, std::string* bytes) {
     if (!OpenClipboardPatiently(owner)) return false;
     bool found = false;
     HANDLE block = GetClipboardData(format);
-    const char* bytes = block ? static_cast<const char*>(GlobalLock(block)) : nullptr;
-    if (bytes) {
-        *text = std::string(bytes, strnlen(bytes, GlobalSize(block)));
+    const char* data = block ? static_cast<const char*>(GlobalLock(block)) : nullptr;
+    if (data) {
+        *bytes = std::string(data, GlobalSize(block));
         GlobalUnlock(block);
         found = true;
     }
     CloseClipboard();
     return found;
+}
+
+// Reads the clipboard's text in `format`; false when it is not there.
+inline bool ReadClipboardText(HWND owner, UINT format, std::string* text) {
+    std::string block;
+    if (!ReadClipboardBlock(owner, format, &block)) return false;
+    *text = std::string(block.c_str(), strnlen(block.c_str(), block.size()));
+    return true;
+}
+
+// The clipboard's formats in its enumeration order.
+inline std::vector<UINT> ClipboardFormats(HWND owner) {
+    std::vector<UINT> formats;
+    if (!OpenClipboardPatiently(owner)) return formats;
+    for (UINT format = EnumClipboardFormats(0); format != 0;
+         format = EnumClipboardFormats(format)) {
+        formats.push_back(format);
+    }
+    CloseClipboard();
+    return formats;
+}
+
+// The first format in the enumeration order, or 0 for an empty clipboard.
+inline UINT FirstClipboardFormat(HWND owner) {
+    std::vector<UINT> formats = ClipboardFormats(owner);
+    return formats.empty() ? 0 : formats[0];
+}
+
+// Waits until the clipboard's text in `format` reads `expected`. Each look
+// comes a moment after the last, so that Varnelo's own handling of a
+// change opens the clipboard first.
+inline bool WaitForClipboardText(HWND owner, UINT format, const std::string& expected) {
+    std::string text;
+    WaitUntil(
+        [&] {
+            PumpFor(kSettleAfterChangeMs);
+            return ReadClipboardText(owner, format, &text) && text == expected;
+        },
+        kChangeTimeoutMs);
+    return ExpectEqual("the clipboard's text", text, expected);
 }
 
 // --- The program under test --------------------------------------------
@@ -232,11 +351,26 @@ inline bool WaitForExit(const Varnelo& varnelo, DWORD* exit_code) {
     return GetExitCodeProcess(varnelo.process.hProcess, exit_code) != FALSE;
 }
 
+// Waits for the program to end and checks that it ended with code 0.
+inline bool ExpectExitCodeZero(const Varnelo& varnelo) {
+    DWORD exit_code = 0;
+    if (!WaitForExit(varnelo, &exit_code)) {
+        Log("FAIL: Varnelo still runs");
+        return false;
+    }
+    return ExpectEqual("the exit code", exit_code, 0);
+}
+
 // Sends a menu command to the main window without hanging on a stuck one.
 inline bool SendCommand(const Varnelo& varnelo, WORD command) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(varnelo.window, WM_COMMAND, MAKEWPARAM(command, 0), 0,
                                SMTO_ABORTIFHUNG, kExitTimeoutMs, &result) != 0;
+}
+
+// Queues a menu command; for commands that open a modal box.
+inline bool PostCommand(const Varnelo& varnelo, WORD command) {
+    return PostMessageA(varnelo.window, WM_COMMAND, MAKEWPARAM(command, 0), 0) != FALSE;
 }
 
 // Ends the program if it still runs (after a failure) and frees its handles.
@@ -250,6 +384,95 @@ inline void StopVarnelo(Varnelo* varnelo) {
     CloseHandle(varnelo->process.hProcess);
     varnelo->process = PROCESS_INFORMATION{};
     varnelo->window = nullptr;
+}
+
+// A started copy that is stopped, if it still runs, when the case ends.
+struct RunningVarnelo : Varnelo {
+    RunningVarnelo() = default;
+    RunningVarnelo(const RunningVarnelo&) = delete;
+    RunningVarnelo& operator=(const RunningVarnelo&) = delete;
+    ~RunningVarnelo() { StopVarnelo(this); }
+};
+
+// Ends the program with its Exit command and checks the exit code.
+inline bool ExitsWithZero(const Varnelo& varnelo) {
+    return Expect(SendCommand(varnelo, IDM_EXIT), "the Exit command is answered") &&
+           ExpectExitCodeZero(varnelo);
+}
+
+// --- Drivers -----------------------------------------------------------
+
+// What every case of a driver gets: the program to run, a folder for the
+// files a case keeps, and a window that owns what the driver places on the
+// clipboard.
+struct Driver {
+    std::string exe_path;
+    std::string work_dir;
+    HWND owner = nullptr;
+};
+
+// Starts a first copy with the given options on an empty clipboard and
+// waits until it has looked at the clipboard.
+inline bool StartWithEmptyClipboard(const Driver& driver, const std::string& options,
+                                    Varnelo* varnelo) {
+    if (!Expect(FindWindowA(kVarneloClass, nullptr) == nullptr, "no other copy runs") ||
+        !Expect(EmptyTheClipboard(driver.owner), "the clipboard is emptied") ||
+        !StartVarnelo(driver.exe_path, options, varnelo)) {
+        return false;
+    }
+    if (!Expect(WaitForVarneloWindow(varnelo), "a window of class \"Varnelo\" appears")) {
+        return false;
+    }
+    return WaitForTitle(varnelo->window, kEmptyTitle);
+}
+
+typedef bool (*CaseFunction)(const Driver& driver);
+
+struct TestCase {
+    const char* name;
+    CaseFunction run;
+};
+
+const int kPassed = 0;
+const int kFailed = 1;
+const int kUsageError = 2;
+
+// usage: DRIVER PATH\TO\Varnelo.exe WORK_DIR [CASE]
+// Runs every case, or only the named one, and reports each.
+template <size_t kCount>
+int RunDriver(int argc, char** argv, const TestCase (&cases)[kCount]) {
+    if (argc < 3 || argc > 4) {
+        Log("usage: %s PATH\\TO\\Varnelo.exe WORK_DIR [CASE]", argv[0]);
+        return kUsageError;
+    }
+    Driver driver;
+    driver.exe_path = argv[1];
+    driver.work_dir = argv[2];
+    driver.owner = CreateClipboardOwner();
+    if (!driver.owner) {
+        Log("FAIL: cannot create the clipboard owner window (error %lu)", GetLastError());
+        return kFailed;
+    }
+    std::string failed;
+    int run = 0;
+    for (const TestCase& test_case : cases) {
+        if (argc == 4 && std::strcmp(argv[3], test_case.name) != 0) continue;
+        Log("--- %s", test_case.name);
+        ++run;
+        if (!test_case.run(driver)) failed += std::string(" ") + test_case.name;
+    }
+    EmptyTheClipboard(driver.owner);
+    DestroyWindow(driver.owner);
+    if (run == 0) {
+        Log("FAIL: no case is named %s", argv[3]);
+        return kUsageError;
+    }
+    if (!failed.empty()) {
+        Log("FAILED:%s", failed.c_str());
+        return kFailed;
+    }
+    Log("PASSED %d cases", run);
+    return kPassed;
 }
 
 }  // namespace e2e

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "clip/command_ids.h"
 #include "tests/e2e/driver_util.h"
 
 namespace {
@@ -15,21 +14,6 @@ const char kEmptyTitle[] = "[Empty ClipBoard]";
 const char kPlacedText[] = "dir\r\n";
 const char kStrippedText[] = "dir";
 const char kStrippedTitle[] = "= dir";
-
-const int kPassed = 0;
-const int kFailed = 1;
-const int kUsageError = 2;
-
-bool WaitForTitle(const e2e::Varnelo& varnelo, const std::string& expected) {
-    if (e2e::WaitUntil([&] { return e2e::WindowTitle(varnelo.window) == expected; },
-                       e2e::kChangeTimeoutMs)) {
-        e2e::Log("ok: title reads \"%s\"", expected.c_str());
-        return true;
-    }
-    e2e::Log("FAIL: title reads \"%s\", expected \"%s\"",
-             e2e::Escaped(e2e::WindowTitle(varnelo.window)).c_str(), expected.c_str());
-    return false;
-}
 
 bool StartWithEmptyClipboard(const std::string& exe_path, HWND owner, e2e::Varnelo* varnelo) {
     if (FindWindowA(e2e::kVarneloClass, nullptr)) {
@@ -47,7 +31,7 @@ bool StartWithEmptyClipboard(const std::string& exe_path, HWND owner, e2e::Varne
         return false;
     }
     e2e::Log("ok: Varnelo window found");
-    return WaitForTitle(*varnelo, kEmptyTitle);
+    return e2e::WaitForTitle(varnelo->window, kEmptyTitle);
 }
 
 // Puts OEM text ending in CR LF on the clipboard and waits for Varnelo to
@@ -76,25 +60,7 @@ bool StripsTrailingLineBreak(const e2e::Varnelo& varnelo, HWND owner) {
         return false;
     }
     e2e::Log("ok: CF_OEMTEXT reads \"%s\"", kStrippedText);
-    return WaitForTitle(varnelo, kStrippedTitle);
-}
-
-bool ExitsWithZero(const e2e::Varnelo& varnelo) {
-    if (!e2e::SendCommand(varnelo, IDM_EXIT)) {
-        e2e::Log("FAIL: the Exit command was not answered");
-        return false;
-    }
-    DWORD exit_code = 0;
-    if (!e2e::WaitForExit(varnelo, &exit_code)) {
-        e2e::Log("FAIL: Varnelo still runs after the Exit command");
-        return false;
-    }
-    if (exit_code != 0) {
-        e2e::Log("FAIL: exit code %lu, expected 0", exit_code);
-        return false;
-    }
-    e2e::Log("ok: exited with code 0");
-    return true;
+    return e2e::WaitForTitle(varnelo.window, kStrippedTitle);
 }
 
 }  // namespace
@@ -102,19 +68,19 @@ bool ExitsWithZero(const e2e::Varnelo& varnelo) {
 int main(int argc, char** argv) {
     if (argc != 2) {
         e2e::Log("usage: smoke_driver PATH\\TO\\Varnelo.exe");
-        return kUsageError;
+        return e2e::kUsageError;
     }
     HWND owner = e2e::CreateClipboardOwner();
     if (!owner) {
         e2e::Log("FAIL: cannot create the clipboard owner window (error %lu)", GetLastError());
-        return kFailed;
+        return e2e::kFailed;
     }
     e2e::Varnelo varnelo;
     const bool passed = StartWithEmptyClipboard(argv[1], owner, &varnelo) &&
-                        StripsTrailingLineBreak(varnelo, owner) && ExitsWithZero(varnelo);
+                        StripsTrailingLineBreak(varnelo, owner) && e2e::ExitsWithZero(varnelo);
     e2e::StopVarnelo(&varnelo);
     e2e::EmptyTheClipboard(owner);
     DestroyWindow(owner);
     e2e::Log(passed ? "PASSED" : "FAILED");
-    return passed ? kPassed : kFailed;
+    return passed ? e2e::kPassed : e2e::kFailed;
 }
