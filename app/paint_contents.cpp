@@ -36,15 +36,22 @@ void DrawCentredMessage(HDC dc, RECT client, const char* message) {
     DrawTextA(dc, message, -1, &client, kMessageFlags);
 }
 
+bool IsLineBreak(char byte) {
+    return byte == kCarriageReturn || byte == kLineFeed;
+}
+
 size_t FindLineEnd(const char* text, size_t start, size_t length) {
     size_t end = start;
-    while (end < length && text[end] != kCarriageReturn && text[end] != kLineFeed) ++end;
+    while (end < length && !IsLineBreak(text[end])) ++end;
     return end;
 }
 
+// A CR or LF, with the other one after it, is one break: "\r\n" and "\n\r"
+// end one line, "\r\r" ends two.
 size_t SkipLineBreak(const char* text, size_t at, size_t length) {
-    if (text[at] == kCarriageReturn && at + 1 < length && text[at + 1] == kLineFeed) return at + 2;
-    return at + 1;
+    size_t next = at + 1;
+    if (next < length && IsLineBreak(text[next]) && text[next] != text[at]) return next + 1;
+    return next;
 }
 
 // Draws the text as flags 0 would from the top-left corner, one line at a

@@ -14,7 +14,9 @@ bool IsBlank(char byte) {
     return value != '\0' && value <= kLastBlankByte;
 }
 
-bool IsWordByte(char byte) { return static_cast<unsigned char>(byte) > kLastBlankByte; }
+bool IsWordByte(char byte) {
+    return static_cast<unsigned char>(byte) > kLastBlankByte;
+}
 
 const char* SkipOptionWord(const char* text) {
     while (IsWordByte(*text)) ++text;
@@ -22,7 +24,9 @@ const char* SkipOptionWord(const char* text) {
     return text;
 }
 
-bool IsOptionStart(char byte) { return byte == '-' || byte == '/'; }
+bool IsOptionStart(char byte) {
+    return byte == '-' || byte == '/';
+}
 
 int RunMessageLoop() {
     MSG msg;
