@@ -62,6 +62,13 @@ inline std::string Escaped(const std::string& text) {
     return shown;
 }
 
+// The start of a long text, for the log.
+inline std::string Abbreviated(const std::string& text) {
+    const size_t kShownBytes = 60;
+    if (text.size() <= kShownBytes) return Escaped(text);
+    return Escaped(text.substr(0, kShownBytes)) + "... (" + std::to_string(text.size()) + " bytes)";
+}
+
 // --- Checks ------------------------------------------------------------
 
 // Logs one check; returns whether it held.
@@ -242,9 +249,15 @@ inline bool PlaceUnicodeText(HWND owner, const std::wstring& text) {
 
 // Replaces the clipboard's contents by the bitmap, which then belongs to it.
 inline bool PlaceClipboardBitmap(HWND owner, HBITMAP bitmap) {
-    if (!OpenClipboardPatiently(owner)) return false;
-    const bool placed = EmptyClipboard() && SetClipboardData(CF_BITMAP, bitmap);
-    CloseClipboard();
+    if (!bitmap) {
+        Log("FAIL: cannot create the bitmap (error %lu)", GetLastError());
+        return false;
+    }
+    bool placed = false;
+    if (OpenClipboardPatiently(owner)) {
+        placed = EmptyClipboard() && SetClipboardData(CF_BITMAP, bitmap);
+        CloseClipboard();
+    }
     if (!placed) {
         DeleteObject(bitmap);
         Log("FAIL: cannot place a bitmap on the clipboard (error %lu)", GetLastError());
@@ -306,6 +319,41 @@ inline bool WaitForClipboardText(HWND owner, UINT format, const std::string& exp
         },
         kChangeTimeoutMs);
     return ExpectEqual("the clipboard's text", text, expected);
+}
+
+// --- Bitmaps -----------------------------------------------------------
+
+// A checkerboard of two colours that no text or background has, so that a
+// screenshot shows where a bitmap was drawn and whether it was scaled.
+const int kPatternCell = 16;
+const COLORREF kPatternColours[2] = {RGB(200, 30, 30), RGB(30, 30, 200)};
+
+inline COLORREF PatternColour(int x, int y) {
+    return kPatternColours[(x / kPatternCell + y / kPatternCell) % 2];
+}
+
+inline HBITMAP CreatePatternBitmap(int width, int height) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    if (!memory || !bitmap) {
+        if (memory) DeleteDC(memory);
+        if (bitmap) DeleteObject(bitmap);
+        return nullptr;
+    }
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    for (int y = 0; y < height; y += kPatternCell) {
+        for (int x = 0; x < width; x += kPatternCell) {
+            RECT cell = {x, y, x + kPatternCell, y + kPatternCell};
+            HBRUSH brush = CreateSolidBrush(PatternColour(x, y));
+            FillRect(memory, &cell, brush);
+            DeleteObject(brush);
+        }
+    }
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    return bitmap;
 }
 
 // --- The program under test --------------------------------------------

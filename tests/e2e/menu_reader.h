@@ -122,6 +122,24 @@ inline bool ExpectChecked(const Varnelo& varnelo, UINT id, bool checked, const c
     return Expect(IsChecked(snapshot, id) == checked, check.c_str());
 }
 
+// The Format pop-up's entries behind "&Default" and the separator.
+inline std::vector<MenuItem> ListedEntries(const MenuSnapshot& snapshot) {
+    std::vector<MenuItem> items = PopupItems(snapshot, kFormatPopup);
+    if (items.size() <= kFormatFixedItems) return {};
+    return std::vector<MenuItem>(items.begin() + kFormatFixedItems, items.end());
+}
+
+// Every item's text and state, for comparing two snapshots.
+inline std::string Described(const std::vector<MenuItem>& items) {
+    std::string description;
+    for (const MenuItem& item : items) {
+        description += "\"" + item.text + "\"";
+        if (item.state & MF_CHECKED) description += " (checked)";
+        description += " ";
+    }
+    return description;
+}
+
 // Sends WM_INITMENUPOPUP for one pop-up of the menu bar, as the system does
 // right before it shows the pop-up.
 inline bool OpenPopup(const Varnelo& varnelo, int popup) {
@@ -140,13 +158,10 @@ inline bool OpenFormatMenu(const Varnelo& varnelo, std::vector<MenuItem>* listed
     MenuSnapshot snapshot;
     if (!OpenPopup(varnelo, kFormatPopup) || !ReadMenu(varnelo.window, &snapshot)) return false;
     std::vector<MenuItem> items = PopupItems(snapshot, kFormatPopup);
-    if (!Expect(items.size() >= kFormatFixedItems && items[0].text == "&Default" &&
-                    (items[1].state & MF_SEPARATOR) != 0,
-                "the Format pop-up begins with \"&Default\" and a separator")) {
-        return false;
-    }
-    listed->assign(items.begin() + kFormatFixedItems, items.end());
-    return true;
+    *listed = ListedEntries(snapshot);
+    return Expect(items.size() >= kFormatFixedItems && items[0].text == "&Default" &&
+                      (items[1].state & MF_SEPARATOR) != 0,
+                  "the Format pop-up begins with \"&Default\" and a separator");
 }
 
 // The command of the listed entry with the given text, or 0.
