@@ -1,5 +1,6 @@
 #include "clip/clipboard_change.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "clip/format_names.h"
@@ -7,6 +8,8 @@
 namespace {
 
 constexpr size_t kTitleLineBytes = 90;
+// The bytes a title is built from: those it can show and the one after them.
+constexpr size_t kTitleSourceBytes = kTitleLineBytes + 1;
 constexpr char kTitlePrefix[] = "= ";
 constexpr char kTitleEllipsis[] = "...";
 constexpr unsigned char kFirstTextByte = 0x20;
@@ -14,7 +17,9 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
 
-bool EndsLine(unsigned char byte) { return byte < kFirstTextByte; }
+bool EndsLine(unsigned char byte) {
+    return byte < kFirstTextByte;
+}
 
 // Length of the text once every trailing CR LF pair is gone: the same text
 // that removing one pair per clipboard change would leave in the end.
@@ -52,9 +57,25 @@ void SetTextTitle(HWND window, const char* text, size_t length) {
     g_viewer.title_pending = FALSE;
 }
 
-// With the clipboard open: the text title, then the removal when the text
-// is longer than one byte, removal is on and OEM text is the first format.
-void ShowTextTitleAndFix(HWND window) {
+// Whether the plain text is only the platform's conversion of the OEM text
+// that comes first. The platform lists the formats it derives behind those
+// that were placed, the locale first; plain text listed before the locale
+// was placed, and Unicode text listed before plain text may be its source.
+// Plain text placed after a placed locale cannot be told from a derived one.
+bool PlainTextIsFromOemText() {
+    bool locale_listed = false;
+    for (UINT format = EnumClipboardFormats(CF_OEMTEXT); format != 0;
+         format = EnumClipboardFormats(format)) {
+        if (format == CF_LOCALE) locale_listed = true;
+        if (format == CF_TEXT) return locale_listed;
+        if (format == CF_UNICODETEXT) return false;
+    }
+    return false;
+}
+
+// The text title from plain text, then the removal when that text is longer
+// than one byte, removal is on and OEM text is the first format.
+void ShowPlainTextTitleAndFix(HWND window, bool oem_text_first) {
     HANDLE text_block = GetClipboardData(CF_TEXT);
     if (!text_block) return;
     const char* text = static_cast<const char*>(GlobalLock(text_block));
@@ -62,8 +83,33 @@ void ShowTextTitleAndFix(HWND window) {
     size_t length = MeasureText(text, GlobalSize(text_block));
     SetTextTitle(window, text, length);
     GlobalUnlock(text_block);
-    if (length > 1 && g_viewer.fix_enabled && EnumClipboardFormats(0) == CF_OEMTEXT) {
-        TrimTrailingLineBreak();
+    if (length > 1 && g_viewer.fix_enabled && oem_text_first) TrimTrailingLineBreak();
+}
+
+// The same title and decision taken from the OEM text itself: only the few
+// bytes the title shows are converted, as the platform would convert them,
+// so that the platform never converts the whole text to plain text.
+void ShowOemTextTitleAndFix(HWND window) {
+    HANDLE oem_block = GetClipboardData(CF_OEMTEXT);
+    if (!oem_block) return;
+    const char* oem = static_cast<const char*>(GlobalLock(oem_block));
+    if (!oem) return;
+    size_t shown = MeasureText(oem, std::min<size_t>(GlobalSize(oem_block), kTitleSourceBytes));
+    char text[kTitleSourceBytes];
+    OemToCharBuffA(oem, text, static_cast<DWORD>(shown));
+    GlobalUnlock(oem_block);
+    SetTextTitle(window, text, shown);
+    // Counted up to 91 bytes, enough to tell a text longer than one byte.
+    if (shown > 1 && g_viewer.fix_enabled) TrimTrailingLineBreak();
+}
+
+// With the clipboard open: the text title, then the removal.
+void ShowTextTitleAndFix(HWND window) {
+    bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
+    if (oem_text_first && PlainTextIsFromOemText()) {
+        ShowOemTextTitleAndFix(window);
+    } else {
+        ShowPlainTextTitleAndFix(window, oem_text_first);
     }
 }
 

@@ -1,0 +1,163 @@
+// End-to-end test of the real Varnelo.exe: OEM text with bytes above 0x7F
+// gets the title that the platform's own plain text of it gives, and text
+// placed as plain text first, as OEM text with plain text of its own, or as
+// Unicode text first is titled from its plain text and judged by it.
+//
+// usage: oem_title_driver PATH\TO\Varnelo.exe WORK_DIR [CASE]
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver_util.h"
+
+namespace {
+
+const size_t kTitleLineBytes = 90;
+const unsigned char kFirstTextByte = 0x20;
+
+struct Placement {
+    const char* what;
+    std::vector<e2e::ClipboardItem> placed;
+    UINT checked_format;     // read back once Varnelo has seen the change
+    std::string left;        // its text then, up to the NUL
+    UINT first_format_left;  // the clipboard's first format then
+};
+
+std::string Range(int first, int last) {
+    std::string bytes;
+    for (int byte = first; byte <= last; ++byte) bytes += static_cast<char>(byte);
+    return bytes;
+}
+
+std::string WithNul(const std::string& text) {
+    return text + '\0';
+}
+
+// UTF-16 bytes of a text of Latin-1 characters, with the terminator.
+std::string Utf16(const std::string& latin1) {
+    std::string bytes;
+    for (char character : WithNul(latin1)) {
+        bytes += character;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+const std::string kHighLine = Range(0x80, 0xD9);  // 90 bytes, a whole title line
+const std::string kOtherHighBytes = Range(0xDA, 0xFF) + "\x7f" + "abc";
+const std::string kLongLine = std::string(60, '\x82') + std::string(40, 'z');
+
+// "= " and the first line of the plain text, at most 90 bytes of it, and
+// "..." unless the line ends at a CR or at the end of the text.
+std::string ExpectedTitle(const std::string& plain) {
+    size_t end = 0;
+    while (end < plain.size() && end < kTitleLineBytes &&
+           static_cast<unsigned char>(plain[end]) >= kFirstTextByte) {
+        ++end;
+    }
+    std::string title = "= " + plain.substr(0, end);
+    if (end < plain.size() && plain[end] != '\r') title += "...";
+    return title;
+}
+
+// Waits until Varnelo has looked at the change: its title has left the
+// empty clipboard's, and a removal, made before it closes the clipboard,
+// is then done too.
+bool WaitUntilSeen(const e2e::Varnelo& varnelo) {
+    const bool seen =
+        e2e::WaitUntil([&] { return e2e::WindowTitle(varnelo.window) != e2e::kEmptyTitle; },
+                       e2e::kChangeTimeoutMs);
+    e2e::PumpFor(e2e::kSettleAfterChangeMs);
+    return e2e::Expect(seen, "Varnelo has seen the change");
+}
+
+// What is left on the clipboard, and the title against the platform's own
+// plain text of it.
+bool ExpectLeftAndTitled(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
+                         const Placement& placement) {
+    std::string left;
+    std::string plain;
+    return e2e::ReadClipboardText(driver.owner, placement.checked_format, &left) &&
+           e2e::ExpectEqual("the text left", left, placement.left) &&
+           e2e::ExpectEqual("the first format", e2e::FirstClipboardFormat(driver.owner),
+                            placement.first_format_left) &&
+           e2e::Expect(e2e::ReadClipboardText(driver.owner, CF_TEXT, &plain),
+                       "plain text is on the clipboard") &&
+           e2e::ExpectEqual("the title", e2e::WindowTitle(varnelo.window), ExpectedTitle(plain));
+}
+
+bool RunPlacements(const e2e::Driver& driver, const Placement* placements, size_t count) {
+    e2e::RunningVarnelo varnelo;
+    if (!e2e::StartWithEmptyClipboard(driver, "", &varnelo)) return false;
+    for (const Placement* placement = placements; placement != placements + count; ++placement) {
+        e2e::Log("placing %s", placement->what);
+        if (!e2e::EmptyTheClipboard(driver.owner) ||
+            !e2e::WaitForTitle(varnelo.window, e2e::kEmptyTitle) ||
+            !e2e::PlaceClipboardItems(driver.owner, placement->placed) || !WaitUntilSeen(varnelo) ||
+            !ExpectLeftAndTitled(driver, varnelo, *placement)) {
+            return false;
+        }
+    }
+    return e2e::ExitsWithZero(varnelo);
+}
+
+bool TitlesOemTextAsItsPlainText(const e2e::Driver& driver) {
+    const Placement placements[] = {
+        {"OEM bytes 0x80 to 0xD9",
+         {{CF_OEMTEXT, WithNul(kHighLine + "\r\n")}},
+         CF_OEMTEXT,
+         kHighLine,
+         CF_OEMTEXT},
+        {"OEM bytes 0xDA to 0xFF and 0x7F before a second line",
+         {{CF_OEMTEXT, WithNul(kOtherHighBytes + "\r\nsecond\r\n")}},
+         CF_OEMTEXT,
+         kOtherHighBytes + "\r\nsecond",
+         CF_OEMTEXT},
+        {"an OEM line longer than the title",
+         {{CF_OEMTEXT, WithNul(kLongLine + "\r\n")}},
+         CF_OEMTEXT,
+         kLongLine,
+         CF_OEMTEXT},
+    };
+    return RunPlacements(driver, placements, sizeof placements / sizeof placements[0]);
+}
+
+// Plain text placed first or placed with the OEM text is Varnelo's text:
+// it gives the title and, when it is a single byte, keeps the OEM text as
+// it was. Unicode text first is never rewritten; with OEM text behind it,
+// Wine makes the plain text from the OEM text.
+bool TitlesAndJudgesPlacedPlainText(const e2e::Driver& driver) {
+    const Placement placements[] = {
+        {"plain text first",
+         {{CF_TEXT, WithNul("plain \xe9\xfc\r\n")}},
+         CF_TEXT,
+         "plain \xe9\xfc\r\n",
+         CF_TEXT},
+        {"OEM text with plain text of one byte",
+         {{CF_OEMTEXT, WithNul("dir\r\n")}, {CF_TEXT, WithNul("x")}},
+         CF_OEMTEXT,
+         "dir\r\n",
+         CF_OEMTEXT},
+        {"Unicode text alone",
+         {{CF_UNICODETEXT, Utf16("wide \xe9\xfc\r\n")}},
+         CF_TEXT,
+         "wide \xe9\xfc\r\n",
+         CF_UNICODETEXT},
+        {"Unicode text first",
+         {{CF_UNICODETEXT, Utf16("wide \xe9\xfc\r\n")}, {CF_OEMTEXT, WithNul("oem\r\n")}},
+         CF_OEMTEXT,
+         "oem\r\n",
+         CF_UNICODETEXT},
+    };
+    return RunPlacements(driver, placements, sizeof placements / sizeof placements[0]);
+}
+
+const e2e::TestCase kCases[] = {
+    {"oem_text_titled_as_its_plain_text", TitlesOemTextAsItsPlainText},
+    {"placed_plain_text_titles_and_judges", TitlesAndJudgesPlacedPlainText},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return e2e::RunDriver(argc, argv, kCases);
+}

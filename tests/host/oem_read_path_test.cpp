@@ -1,0 +1,111 @@
+// OEM text that comes first with no plain text of its own is titled and
+// fixed from the OEM bytes, with only the title's bytes converted: titles
+// and rewrites stay those that the plain text would give.
+#include <string>
+#include <vector>
+
+#include "viewer_test_fixture.h"
+
+namespace {
+
+constexpr UINT kPrivateFormat = 0x0200;
+
+const std::string k90(90, 'a');
+
+class OemReadPath : public ViewerTest {
+   protected:
+    std::string TitleWhenPlaced(const std::vector<sim::ClipData>& formats) {
+        Place(formats);
+        return Title();
+    }
+
+    std::vector<std::string> TitlesSince(size_t count) const {
+        std::vector<std::string> titles = sim::TitleHistory(window_);
+        return std::vector<std::string>(titles.begin() + count, titles.end());
+    }
+};
+
+// Texts at the edges of the title: its 90 bytes, blocks that end without a
+// NUL right there, bytes above 0x7F and control bytes that end the line.
+TEST_F(OemReadPath, TitlesEqualThoseOfTheSameBytesPlacedAsPlainText) {
+    StartViewer("-viewonly");
+    const std::string texts[] = {WithNul("dir\r\n"),
+                                 WithNul("\x80\x81\xe9\xfe\xff and more"),
+                                 WithNul("x\x7f"
+                                         "y\r\n"),
+                                 WithNul(k90),
+                                 WithNul(k90 + "b"),
+                                 WithNul(k90 + "\r\n"),
+                                 WithNul(std::string(89, 'a') + "\xe9\xe9"),
+                                 k90,
+                                 k90 + "b",
+                                 WithNul("tab\there"),
+                                 WithNul("lf\nonly"),
+                                 WithNul("esc\x1b[0m"),
+                                 WithNul(""),
+                                 "",
+                                 std::string("ab\0\r\nstray", 10)};
+    for (const std::string& text : texts) {
+        const std::string plain = TitleWhenPlaced({{CF_TEXT, text}});
+        EXPECT_EQ(TitleWhenPlaced({{CF_OEMTEXT, text}}), plain) << text;
+    }
+    ExpectNothingHeld();
+}
+
+struct PlacementCase {
+    const char* what;
+    std::vector<sim::ClipData> placed;
+    std::string oem_left;             // the OEM block afterwards
+    std::vector<std::string> titles;  // every title the change set, in order
+};
+
+// Derived formats come behind the placed ones, so plain text placed with the
+// OEM text is listed before the locale and still decides.
+TEST_F(OemReadPath, PlainTextOfItsOwnOrUnicodeTextFirstStillDecides) {
+    StartViewer();
+    const PlacementCase cases[] = {
+        {"OEM text alone", {{CF_OEMTEXT, WithNul("dir\r\n")}}, WithNul("dir"), {"= dir", "= dir"}},
+        {"OEM text and a private format",
+         {{CF_OEMTEXT, WithNul("dir\r\n")}, {kPrivateFormat, "data"}},
+         WithNul("dir"),
+         {"= dir", "= dir"}},
+        {"OEM text and Unicode text",
+         {{CF_OEMTEXT, WithNul("dir\r\n")}, {CF_UNICODETEXT, std::string("w\0\0\0", 4)}},
+         WithNul("dir"),
+         {"= dir", "= dir"}},
+        {"OEM text with plain text of one byte",
+         {{CF_OEMTEXT, WithNul("dir\r\n")}, {CF_TEXT, WithNul("x")}},
+         WithNul("dir\r\n"),
+         {"= x"}},
+        {"OEM text with plain text of its own",
+         {{CF_OEMTEXT, WithNul("oem\x82\r\n")}, {CF_TEXT, WithNul("own \xe9")}},
+         WithNul("oem\x82"),
+         {"= own \xe9", "= oem\x82"}},
+        {"Unicode text first",
+         {{CF_UNICODETEXT, std::string("u\0\xe9\0\r\0\n\0\0\0", 10)},
+          {CF_OEMTEXT, WithNul("o\r\n")}},
+         WithNul("o\r\n"),
+         {"= u\xe9"}},
+    };
+    for (const PlacementCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t titles_before = sim::TitleHistory(window_).size();
+        Place(c.placed);
+        EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), c.oem_left);
+        EXPECT_EQ(TitlesSince(titles_before), c.titles);
+    }
+    ExpectNothingHeld();
+}
+
+// The first call finds OEM text first; the look for plain text of its own
+// fails, and the plain text then decides as it would have anyway.
+TEST_F(OemReadPath, FallsBackToThePlainTextWhenTheFormatsCannotBeListed) {
+    StartViewer();
+    sim::FailNext(sim::Fault::EnumClipboardFormats, 1, 1);
+    Place({{CF_OEMTEXT, WithNul("dir\r\n")}});
+    EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), WithNul("dir"));
+    EXPECT_EQ(Title(), "= dir");
+    ExpectNothingHeld();
+}
+
+}  // namespace
