@@ -79,7 +79,7 @@ inline bool Expect(bool holds, const char* what) {
 
 inline bool ExpectEqual(const char* what, const std::string& actual, const std::string& expected) {
     if (actual == expected) {
-        Log("ok: %s is \"%s\"", what, Escaped(actual).c_str());
+        Log("ok: %s is \"%s\"", what, Abbreviated(actual).c_str());
         return true;
     }
     Log("FAIL: %s is \"%s\", expected \"%s\"", what, Escaped(actual).c_str(),
