@@ -1,0 +1,558 @@
+// Benchmark of the real Varnelo.exe. For OEM text of several sizes ending in
+// CR LF it times the way from the placing program's CloseClipboard until
+// Varnelo's fixed text has been read in full by another process, next to the
+// platform's own cost of writing the same text and reading it back there;
+// rounds alternate between the two. It also reports Varnelo's peak memory
+// over the text size, and the time of one paint of a large text against a
+// small one. Nothing here asserts on time: it prints what it measured.
+//
+// usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe [ROUNDS]
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/bench_channel.h"
+#include "clip/command_ids.h"
+#include "tests/e2e/driver_util.h"
+
+namespace {
+
+const size_t kKilobyte = 1024;
+const size_t kMegabyte = 1024 * kKilobyte;
+
+struct TextCase {
+    const char* name;
+    size_t bytes;           // the whole text with its trailing pairs, NUL not counted
+    size_t trailing_pairs;  // CR LF pairs at its end
+};
+
+const TextCase kTextCases[] = {
+    {"1 KB", kKilobyte, 1},         {"1 MB", kMegabyte, 1},
+    {"16 MB", 16 * kMegabyte, 1},   {"64 MB", 64 * kMegabyte, 1},
+    {"256 MB", 256 * kMegabyte, 1}, {"1 MB, 100000 CR LF", kMegabyte, 100000},
+};
+const TextCase kSmallText = {"1 KB", kKilobyte, 1};
+const TextCase kLargePaint = {"64 MB", 64 * kMegabyte, 1};
+
+const int kDefaultRounds = 5;
+const int kPaintsPerRound = 3;
+
+// Only ends a wait that would otherwise hang; the row then reads "failed".
+const DWORD kLargeTextTimeoutMs = 300000;
+
+// Lines of the generated text: printable bytes, some of them above 0x7F.
+const size_t kLineBytes = 78;
+const size_t kLineBreakBytes = 2;
+const int kFirstPrintable = 0x21;
+const int kPrintableCount = 94;
+const size_t kPrintableStride = 7;  // neighbouring bytes differ
+const int kFirstHighByte = 0x80;
+const int kHighByteCount = 127;
+const size_t kHighByteEvery = 8;
+
+const char kPaintOptions[] = "-normal -viewonly";
+const UINT kRedrawFlags = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
+
+// --- Timing ------------------------------------------------------------
+
+LONGLONG Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double Milliseconds(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Waits for `condition` or `event` while answering messages at once, so that
+// a notification or a reply is seen the moment it arrives.
+template <typename Condition>
+bool PumpUntil(HANDLE event, Condition condition, DWORD timeout) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        e2e::PumpMessages();
+        if (condition()) return true;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeout) return false;
+        MsgWaitForMultipleObjects(event ? 1 : 0, &event, FALSE, timeout - elapsed, QS_ALLINPUT);
+    }
+}
+
+// --- The bench's own window: clipboard owner and viewer ------------------
+
+// Joined to the viewer chain before Varnelo starts, so that Varnelo passes
+// every change on to it; a change made by Varnelo is its rewrite.
+struct BenchViewer {
+    HWND window = nullptr;
+    HWND next_viewer = nullptr;
+    HWND awaited_owner = nullptr;
+    bool changed_by_awaited_owner = false;
+    LONGLONG changed_at = 0;
+    int announcements = 0;
+};
+BenchViewer g_bench;
+
+LRESULT CALLBACK BenchViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DRAWCLIPBOARD:
+            ++g_bench.announcements;
+            if (g_bench.awaited_owner && !g_bench.changed_by_awaited_owner &&
+                GetClipboardOwner() == g_bench.awaited_owner) {
+                g_bench.changed_by_awaited_owner = true;
+                g_bench.changed_at = Now();
+            }
+            if (g_bench.next_viewer) SendMessageA(g_bench.next_viewer, message, wParam, lParam);
+            return 0;
+        case WM_CHANGECBCHAIN:
+            if (reinterpret_cast<HWND>(wParam) == g_bench.next_viewer) {
+                g_bench.next_viewer = reinterpret_cast<HWND>(lParam);
+            } else if (g_bench.next_viewer) {
+                SendMessageA(g_bench.next_viewer, message, wParam, lParam);
+            }
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+bool JoinViewerChain() {
+    const char kClass[] = "VarneloBenchViewer";
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = BenchViewerProc;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpszClassName = kClass;
+    RegisterClassA(&window_class);
+    g_bench.window = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     window_class.hInstance, nullptr);
+    if (!g_bench.window) return false;
+    g_bench.next_viewer = SetClipboardViewer(g_bench.window);
+    return true;
+}
+
+void LeaveViewerChain() {
+    ChangeClipboardChain(g_bench.window, g_bench.next_viewer);
+    DestroyWindow(g_bench.window);
+}
+
+// --- The reader process ----------------------------------------------------
+
+struct Reader {
+    HANDLE mapping = nullptr;
+    HANDLE read_now = nullptr;
+    HANDLE done = nullptr;
+    HANDLE quit = nullptr;
+    bench::ReadResult* result = nullptr;
+    PROCESS_INFORMATION process = {};
+};
+
+bool CreateChannel(Reader* reader) {
+    reader->mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                         sizeof(bench::ReadResult), bench::kResultMappingName);
+    reader->read_now = CreateEventA(nullptr, FALSE, FALSE, bench::kReadEventName);
+    reader->done = CreateEventA(nullptr, TRUE, FALSE, bench::kDoneEventName);
+    reader->quit = CreateEventA(nullptr, TRUE, FALSE, bench::kQuitEventName);
+    if (!reader->mapping || !reader->read_now || !reader->done || !reader->quit) return false;
+    reader->result = static_cast<bench::ReadResult*>(
+        MapViewOfFile(reader->mapping, FILE_MAP_WRITE, 0, 0, sizeof(bench::ReadResult)));
+    return reader->result != nullptr;
+}
+
+bool StartReader(const std::string& reader_path, Reader* reader) {
+    if (!CreateChannel(reader)) return false;
+    std::string command_line = "\"" + reader_path + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(reader_path.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0,
+                          nullptr, nullptr, &startup, &reader->process) != FALSE;
+}
+
+void StopReader(Reader* reader) {
+    if (reader->process.hProcess) {
+        SetEvent(reader->quit);
+        WaitForSingleObject(reader->process.hProcess, e2e::kExitTimeoutMs);
+        CloseHandle(reader->process.hThread);
+        CloseHandle(reader->process.hProcess);
+    }
+    if (reader->result) UnmapViewOfFile(reader->result);
+    for (HANDLE handle : {reader->mapping, reader->read_now, reader->done, reader->quit}) {
+        if (handle) CloseHandle(handle);
+    }
+}
+
+// Has the reader read the clipboard's OEM text in full; false on time-out.
+bool ReadInReader(const Reader& reader, bench::ReadResult* result, LONGLONG* asked) {
+    ResetEvent(reader.done);
+    *asked = Now();
+    SetEvent(reader.read_now);
+    auto done = [&reader] { return WaitForSingleObject(reader.done, 0) == WAIT_OBJECT_0; };
+    if (!PumpUntil(reader.done, done, kLargeTextTimeoutMs)) return false;
+    *result = *reader.result;
+    return result->found != FALSE;
+}
+
+// --- Texts and the clipboard -----------------------------------------------
+
+char TextByte(size_t at) {
+    if (at % kHighByteEvery == 0) return static_cast<char>(kFirstHighByte + at % kHighByteCount);
+    return static_cast<char>(kFirstPrintable + at * kPrintableStride % kPrintableCount);
+}
+
+// Lines of printable bytes with CR LF breaks, then the trailing pairs; the
+// byte before them is printable, so exactly those pairs are removed.
+std::string MakeText(const TextCase& text_case) {
+    const size_t body = text_case.bytes - kLineBreakBytes * text_case.trailing_pairs;
+    std::string text(text_case.bytes, '\n');
+    const size_t line_period = kLineBytes + kLineBreakBytes;
+    for (size_t at = 0; at < body; ++at) {
+        const size_t column = at % line_period;
+        text[at] = column < kLineBytes ? TextByte(at) : column == kLineBytes ? '\r' : '\n';
+    }
+    if (body > 0) text[body - 1] = TextByte(0);
+    for (size_t at = body; at < text.size(); at += kLineBreakBytes) text[at] = '\r';
+    return text;
+}
+
+size_t FixedLength(const TextCase& text_case) {
+    return text_case.bytes - kLineBreakBytes * text_case.trailing_pairs;
+}
+
+// The text and its NUL in a movable block, without another copy of the text.
+HGLOBAL CopyToBlock(const std::string& text) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    char* bytes = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    if (!bytes) {
+        if (block) GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    return block;
+}
+
+// Times of one placing of the text as CF_OEMTEXT, the only format.
+struct Placing {
+    LONGLONG before_write;
+    LONGLONG before_close;
+    LONGLONG after_close;
+};
+
+bool PlaceOemText(const std::string& text, Placing* placing) {
+    HGLOBAL block = CopyToBlock(text);
+    if (!block) return false;
+    if (!e2e::OpenClipboardPatiently(g_bench.window)) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    placing->before_write = Now();
+    const bool placed = SetClipboardData(CF_OEMTEXT, block) != nullptr;
+    if (!placed) GlobalFree(block);
+    placing->before_close = Now();
+    CloseClipboard();
+    placing->after_close = Now();
+    return placed;
+}
+
+// When the reader was asked to read, and when it had read the text in full.
+struct Reading {
+    LONGLONG asked;
+    LONGLONG finished;
+};
+
+bool ReadBackMatches(const Reader& reader, size_t expected_length, Reading* reading) {
+    bench::ReadResult result;
+    if (!ReadInReader(reader, &result, &reading->asked)) return false;
+    reading->finished = result.finished;
+    return result.length == expected_length;
+}
+
+// --- Varnelo -----------------------------------------------------------
+
+// Answers once Varnelo has handled everything sent to it before.
+bool WaitUntilIdle(const e2e::Varnelo& varnelo) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(varnelo.window, WM_NULL, 0, 0, SMTO_NORMAL, kLargeTextTimeoutMs,
+                               &result) != 0;
+}
+
+bool StartVarneloOn(const std::string& exe_path, const char* options, e2e::Varnelo* varnelo) {
+    if (!e2e::StartVarnelo(exe_path, options, varnelo) || !e2e::WaitForVarneloWindow(varnelo)) {
+        return false;
+    }
+    return WaitUntilIdle(*varnelo);
+}
+
+void ExitVarnelo(e2e::Varnelo* varnelo) {
+    DWORD exit_code = 0;
+    if (e2e::SendCommand(*varnelo, IDM_EXIT)) e2e::WaitForExit(*varnelo, &exit_code);
+    e2e::StopVarnelo(varnelo);
+}
+
+// Like e2e::WaitForTitle, without a line in the table for every round.
+bool WaitForTitle(const e2e::Varnelo& varnelo, const std::string& title) {
+    return e2e::WaitUntil([&] { return e2e::WindowTitle(varnelo.window) == title; },
+                          kLargeTextTimeoutMs);
+}
+
+// Working set of the process now, or its peak so far.
+SIZE_T WorkingSet(DWORD process_id, bool peak) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id);
+    if (!process) return 0;
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    const BOOL got = GetProcessMemoryInfo(process, &counters, sizeof counters);
+    CloseHandle(process);
+    if (!got) return 0;
+    return peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize;
+}
+
+// --- Rounds ------------------------------------------------------------
+
+// One baseline and one Varnelo run of a text, and their parts.
+struct Round {
+    double baseline_ms = 0;
+    double baseline_write_ms = 0;  // SetClipboardData and CloseClipboard here
+    double baseline_read_ms = 0;   // from asking the reader until it has read all
+    double varnelo_ms = 0;
+    double fix_ms = 0;           // from CloseClipboard until Varnelo's rewrite is announced
+    double varnelo_read_ms = 0;  // from asking the reader until it has read all
+    double memory_over_text = 0;
+};
+
+// The platform's own cost: the text written here and read in full by the
+// reader, with no Varnelo in the chain.
+bool TimeBaseline(const Reader& reader, const std::string& text, Round* round) {
+    if (!e2e::EmptyTheClipboard(g_bench.window)) return false;
+    Placing placing;
+    Reading reading;
+    if (!PlaceOemText(text, &placing) || !ReadBackMatches(reader, text.size(), &reading)) {
+        return false;
+    }
+    round->baseline_ms = Milliseconds(reading.finished - placing.before_write);
+    round->baseline_write_ms = Milliseconds(placing.after_close - placing.before_write);
+    round->baseline_read_ms = Milliseconds(reading.finished - reading.asked);
+    return true;
+}
+
+// From the CloseClipboard that announces the text until the reader has read
+// Varnelo's fixed text in full; and Varnelo's peak memory beyond its idle
+// working set, over the text size.
+bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& text_case,
+             const std::string& text, Round* round) {
+    e2e::Varnelo varnelo;
+    bool timed = e2e::EmptyTheClipboard(g_bench.window) && StartVarneloOn(exe_path, "", &varnelo) &&
+                 WaitForTitle(varnelo, e2e::kEmptyTitle) && WaitUntilIdle(varnelo);
+    const SIZE_T idle = timed ? WorkingSet(varnelo.process.dwProcessId, false) : 0;
+    g_bench.awaited_owner = varnelo.window;
+    g_bench.changed_by_awaited_owner = false;
+    Placing placing;
+    Reading reading;
+    timed = timed && PlaceOemText(text, &placing) &&
+            PumpUntil(
+                nullptr, [] { return g_bench.changed_by_awaited_owner; }, kLargeTextTimeoutMs) &&
+            ReadBackMatches(reader, FixedLength(text_case), &reading) && WaitUntilIdle(varnelo);
+    if (timed) {
+        const SIZE_T peak = WorkingSet(varnelo.process.dwProcessId, true);
+        round->varnelo_ms = Milliseconds(reading.finished - placing.before_close);
+        round->fix_ms = Milliseconds(g_bench.changed_at - placing.before_close);
+        round->varnelo_read_ms = Milliseconds(reading.finished - reading.asked);
+        round->memory_over_text = (static_cast<double>(peak) - static_cast<double>(idle)) /
+                                  static_cast<double>(text_case.bytes);
+    }
+    g_bench.awaited_owner = nullptr;
+    ExitVarnelo(&varnelo);
+    return timed;
+}
+
+struct Row {
+    std::vector<Round> rounds;
+    int failed = 0;
+};
+
+Row MeasureCase(const std::string& exe_path, const Reader& reader, const TextCase& text_case,
+                int rounds) {
+    const std::string text = MakeText(text_case);
+    Row row;
+    for (int at = 0; at < rounds; ++at) {
+        Round round;
+        if (TimeBaseline(reader, text, &round) &&
+            TimeFix(exe_path, reader, text_case, text, &round)) {
+            row.rounds.push_back(round);
+        } else {
+            ++row.failed;
+        }
+    }
+    e2e::EmptyTheClipboard(g_bench.window);
+    return row;
+}
+
+// The median over a row's rounds of one of their figures.
+double MedianOf(const Row& row, double Round::*figure) {
+    std::vector<double> values;
+    for (const Round& round : row.rounds) values.push_back(round.*figure);
+    return Median(values);
+}
+
+std::vector<double> Ratios(const Row& row) {
+    std::vector<double> ratios;
+    for (const Round& round : row.rounds) ratios.push_back(round.varnelo_ms / round.baseline_ms);
+    return ratios;
+}
+
+void PrintTableHead(int rounds) {
+    std::printf(
+        "Median of %d alternating rounds (baseline, Varnelo, ...). The ratio is the\n"
+        "median of the per-round ratios, the lowest and highest in brackets. Peak is\n"
+        "Varnelo's peak working set less its idle one.\n\n",
+        rounds);
+    std::printf("%-20s %12s %12s %22s %10s %10s %12s\n", "text", "baseline ms", "Varnelo ms",
+                "ratio [min - max]", "ms per MB", "peak MB", "peak / text");
+}
+
+void PrintRow(const TextCase& text_case, const Row& row) {
+    if (row.rounds.empty()) {
+        std::printf("%-20s failed in all %d rounds\n", text_case.name, row.failed);
+        return;
+    }
+    const std::vector<double> ratios = Ratios(row);
+    const double megabytes = static_cast<double>(text_case.bytes) / kMegabyte;
+    const double memory = MedianOf(row, &Round::memory_over_text);
+    char ratio_text[64];
+    std::snprintf(ratio_text, sizeof ratio_text, "%.2f [%.2f - %.2f]", Median(ratios),
+                  *std::min_element(ratios.begin(), ratios.end()),
+                  *std::max_element(ratios.begin(), ratios.end()));
+    std::printf("%-20s %12.2f %12.2f %22s %10.2f %10.2f %12.2f", text_case.name,
+                MedianOf(row, &Round::baseline_ms), MedianOf(row, &Round::varnelo_ms), ratio_text,
+                MedianOf(row, &Round::varnelo_ms) / megabytes, memory * megabytes, memory);
+    if (row.failed) std::printf("  (%d rounds failed)", row.failed);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+// Where the time goes: the parts of each side, medians in milliseconds.
+void PrintParts(const std::vector<Row>& rows) {
+    std::printf(
+        "\nParts, median ms: the baseline's write (SetClipboardData, CloseClipboard) and\n"
+        "read; Varnelo's fix (CloseClipboard until its rewrite is announced) and read.\n");
+    std::printf("%-20s %12s %12s %12s %12s\n", "text", "base write", "base read", "fix",
+                "fixed read");
+    for (size_t at = 0; at < rows.size(); ++at) {
+        if (rows[at].rounds.empty()) continue;
+        std::printf("%-20s %12.2f %12.2f %12.2f %12.2f\n", kTextCases[at].name,
+                    MedianOf(rows[at], &Round::baseline_write_ms),
+                    MedianOf(rows[at], &Round::baseline_read_ms),
+                    MedianOf(rows[at], &Round::fix_ms),
+                    MedianOf(rows[at], &Round::varnelo_read_ms));
+    }
+}
+
+// --- Painting ----------------------------------------------------------
+
+// One repaint of the whole client area, from the invalidation until Varnelo
+// has answered the next message after it.
+bool TimePaint(const e2e::Varnelo& varnelo, double* ms) {
+    const LONGLONG start = Now();
+    RedrawWindow(varnelo.window, nullptr, nullptr, kRedrawFlags);
+    if (!WaitUntilIdle(varnelo)) return false;
+    *ms = Milliseconds(Now() - start);
+    return true;
+}
+
+// Puts the text on the clipboard, waits until Varnelo has handled the
+// change and passed it on, and times a few paints of it unchanged.
+bool TimePaintsOf(const e2e::Varnelo& varnelo, const TextCase& text_case,
+                  std::vector<double>* paints) {
+    const std::string text = MakeText(text_case);
+    const int announced = g_bench.announcements;
+    Placing placing;
+    if (!PlaceOemText(text, &placing) ||
+        !PumpUntil(
+            nullptr, [announced] { return g_bench.announcements > announced; },
+            kLargeTextTimeoutMs) ||
+        !WaitUntilIdle(varnelo)) {
+        return false;
+    }
+    for (int at = 0; at < kPaintsPerRound; ++at) {
+        double ms = 0;
+        if (!TimePaint(varnelo, &ms)) return false;
+        paints->push_back(ms);
+    }
+    return true;
+}
+
+void PrintPaints(const char* name, const std::vector<double>& paints) {
+    std::printf("%-20s %12.2f %12zu\n", name, Median(paints), paints.size());
+}
+
+void MeasurePaints(const std::string& exe_path, int rounds) {
+    e2e::Varnelo varnelo;
+    std::vector<double> small, large;
+    bool measured =
+        e2e::EmptyTheClipboard(g_bench.window) && StartVarneloOn(exe_path, kPaintOptions, &varnelo);
+    for (int at = 0; measured && at < rounds; ++at) {
+        measured =
+            TimePaintsOf(varnelo, kSmallText, &small) && TimePaintsOf(varnelo, kLargePaint, &large);
+    }
+    ExitVarnelo(&varnelo);
+    e2e::EmptyTheClipboard(g_bench.window);
+    std::printf("\nOne paint of the unchanged text (Varnelo %s), median:\n", kPaintOptions);
+    std::printf("%-20s %12s %12s\n", "text", "paint ms", "paints");
+    if (!measured) std::printf("paint measurement failed\n");
+    PrintPaints(kSmallText.name, small);
+    PrintPaints(kLargePaint.name, large);
+}
+
+int ParseRounds(int argc, char** argv) {
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : kDefaultRounds;
+    return rounds > 0 ? rounds : kDefaultRounds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        e2e::Log("usage: clip_bench PATH\\TO\\Varnelo.exe PATH\\TO\\clip_reader.exe [ROUNDS]");
+        return e2e::kUsageError;
+    }
+    const std::string exe_path = argv[1];
+    const int rounds = ParseRounds(argc, argv);
+    if (FindWindowA(e2e::kVarneloClass, nullptr)) {
+        e2e::Log("a Varnelo window exists already; the benchmark needs the clipboard to itself");
+        return e2e::kFailed;
+    }
+    Reader reader;
+    if (!JoinViewerChain() || !StartReader(argv[2], &reader)) {
+        e2e::Log("cannot set up the viewer window or the reader (error %lu)", GetLastError());
+        StopReader(&reader);
+        return e2e::kFailed;
+    }
+    // The first use of the clipboard and of a new process is slow; not counted.
+    MeasureCase(exe_path, reader, kSmallText, 1);
+    PrintTableHead(rounds);
+    std::vector<Row> rows;
+    for (const TextCase& text_case : kTextCases) {
+        rows.push_back(MeasureCase(exe_path, reader, text_case, rounds));
+        PrintRow(text_case, rows.back());
+    }
+    PrintParts(rows);
+    MeasurePaints(exe_path, rounds);
+    StopReader(&reader);
+    LeaveViewerChain();
+    return e2e::kPassed;
+}

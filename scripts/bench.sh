@@ -1,0 +1,32 @@
+#!/bin/bash
+# usage: scripts/bench.sh [ROUNDS]
+#        VARNELO_EXE=path/to/Varnelo.exe scripts/bench.sh [ROUNDS]
+#
+# Builds build/bench-win32 (the i686 Varnelo.exe with the clipboard
+# benchmark) and runs the benchmark under Wine, printing its table. It runs
+# on a private Xvfb display and in its own Wine prefix (build/bench-wine,
+# or $WINEPREFIX), so that no other program shares the clipboard; the
+# prefix's Wine processes are ended afterwards. VARNELO_EXE measures another
+# build of Varnelo.exe with the same benchmark, for a before-and-after table.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build/bench-win32"
+JOBS=2
+VARNELO_EXE="${VARNELO_EXE:-$BUILD/Varnelo.exe}"
+
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DVARNELO_BENCH=ON >/dev/null
+cmake --build "$BUILD" -j "$JOBS" >/dev/null
+
+export WINEPREFIX="${WINEPREFIX:-$ROOT/build/bench-wine}"
+mkdir -p "$WINEPREFIX"
+
+# Wine's drive Z: is the Unix root.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The prefix's Wine processes end inside the display's lifetime.
+unset DISPLAY
+"$ROOT/scripts/with-display.sh" bash -c 'wine "$@"; status=$?; wineserver -k; exit $status' \
+    bench "$BUILD/bench/clip_bench.exe" "$(windows_path "$(realpath "$VARNELO_EXE")")" \
+    "$(windows_path "$BUILD/bench/clip_reader.exe")" "$@"
