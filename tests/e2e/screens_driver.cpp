@@ -1,0 +1,311 @@
+// What the real Varnelo.exe shows in its window, read from the screen: one
+// screenshot per display state, each checked on its pixels and kept as a
+// .bmp file in the driver's folder.
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver_util.h"
+#include "tests/e2e/menu_reader.h"
+
+namespace {
+
+const char kRegisteredName[] = "Varnelo Driver Screen Format";
+const int kSmallBitmapWidth = 96;
+const int kSmallBitmapHeight = 64;
+// Text is black on white; the bitmap's colours are not dark by this bound.
+const int kDarkChannelSum = 3 * 100;
+// Rows in which text may start: the first line's glyphs, below the top edge.
+const int kTopBand = 24;
+// A centred line: its ink lies this close to the middle row, and its left
+// and right margins differ by at most this many pixels.
+const int kCentreBand = 20;
+const int kCentringSlack = 4;
+const int kLeftEdge = 8;
+const WORD kBitsPerPixel = 32;
+
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;  // top row first, 0x00RRGGBB
+};
+
+COLORREF PixelAt(const Screenshot& shot, int x, int y) {
+    DWORD pixel = shot.pixels[static_cast<size_t>(y) * shot.width + x];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+bool IsDark(const Screenshot& shot, int x, int y) {
+    COLORREF colour = PixelAt(shot, x, y);
+    return GetRValue(colour) + GetGValue(colour) + GetBValue(colour) < kDarkChannelSum;
+}
+
+// Copies the window's client area from the screen, as it is shown there.
+bool CaptureClientArea(HWND window, Screenshot* shot) {
+    RECT client;
+    POINT origin = {0, 0};
+    if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin) || client.right <= 0 ||
+        client.bottom <= 0) {
+        return false;
+    }
+    shot->width = client.right;
+    shot->height = client.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot->width;
+    info.bmiHeader.biHeight = -shot->height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = kBitsPerPixel;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool copied = false;
+    if (memory && section) {
+        HGDIOBJ previous = SelectObject(memory, section);
+        copied = BitBlt(memory, 0, 0, shot->width, shot->height, screen, origin.x, origin.y,
+                        SRCCOPY) != FALSE;
+        GdiFlush();
+        const DWORD* first = static_cast<const DWORD*>(bits);
+        if (copied) shot->pixels.assign(first, first + shot->width * shot->height);
+        SelectObject(memory, previous);
+    }
+    if (section) DeleteObject(section);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return copied;
+}
+
+// Writes the screenshot as a 32-bit .bmp file, bottom row first.
+bool SaveScreenshot(const Screenshot& shot, const std::string& path) {
+    const DWORD row_bytes = shot.width * sizeof(DWORD);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = shot.width;
+    info.biHeight = shot.height;
+    info.biPlanes = 1;
+    info.biBitCount = kBitsPerPixel;
+    info.biCompression = BI_RGB;
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;  // "BM"
+    header.bfOffBits = sizeof header + sizeof info;
+    header.bfSize = header.bfOffBits + row_bytes * shot.height;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool saved = WriteFile(file, &header, sizeof header, &written, nullptr) &&
+                 WriteFile(file, &info, sizeof info, &written, nullptr);
+    for (int y = shot.height - 1; saved && y >= 0; --y) {
+        saved = WriteFile(file, &shot.pixels[static_cast<size_t>(y) * shot.width], row_bytes,
+                          &written, nullptr) != FALSE;
+    }
+    CloseHandle(file);
+    return saved;
+}
+
+// --- What a screenshot shows ---------------------------------------------
+
+// The extent of the dark pixels, and the runs of rows that hold any: one
+// run for each line of text.
+struct Ink {
+    int left = -1, right = -1, top = -1, bottom = -1;
+    int lines = 0;
+};
+
+Ink FindInk(const Screenshot& shot) {
+    Ink ink;
+    bool previous_row_inked = false;
+    for (int y = 0; y < shot.height; ++y) {
+        bool row_inked = false;
+        for (int x = 0; x < shot.width; ++x) {
+            if (!IsDark(shot, x, y)) continue;
+            row_inked = true;
+            if (ink.left < 0 || x < ink.left) ink.left = x;
+            if (x > ink.right) ink.right = x;
+            if (ink.top < 0) ink.top = y;
+            ink.bottom = y;
+        }
+        if (row_inked && !previous_row_inked) ++ink.lines;
+        previous_row_inked = row_inked;
+    }
+    return ink;
+}
+
+std::string Described(const Ink& ink) {
+    if (ink.lines == 0) return "no ink";
+    return std::to_string(ink.lines) + " lines of ink from (" + std::to_string(ink.left) + ", " +
+           std::to_string(ink.top) + ") to (" + std::to_string(ink.right) + ", " +
+           std::to_string(ink.bottom) + ")";
+}
+
+typedef bool (*ScreenCheck)(const Screenshot& shot, std::string* found);
+
+// Text from the top-left corner, on as many lines as it has line breaks.
+bool ShowsLinesFromTopLeft(const Screenshot& shot, int lines, std::string* found) {
+    Ink ink = FindInk(shot);
+    *found = Described(ink);
+    return ink.lines == lines && ink.top < kTopBand && ink.left < kLeftEdge &&
+           ink.bottom < shot.height / 2;
+}
+
+bool ShowsTwoTextLines(const Screenshot& shot, std::string* found) {
+    return ShowsLinesFromTopLeft(shot, 2, found);
+}
+
+bool ShowsWrappedLines(const Screenshot& shot, std::string* found) {
+    Ink ink = FindInk(shot);
+    *found = Described(ink);
+    return ink.lines >= 2 && ink.top < kTopBand && ink.left < kLeftEdge &&
+           ink.bottom < shot.height / 2;
+}
+
+bool ShowsCentredLine(const Screenshot& shot, std::string* found) {
+    Ink ink = FindInk(shot);
+    *found = Described(ink);
+    const int middle = shot.height / 2;
+    const int left_margin = ink.left;
+    const int right_margin = shot.width - 1 - ink.right;
+    return ink.lines == 1 && ink.top > middle - kCentreBand && ink.bottom < middle + kCentreBand &&
+           left_margin - right_margin <= kCentringSlack &&
+           right_margin - left_margin <= kCentringSlack;
+}
+
+// The pattern at its own size from the top-left corner: every cell's
+// centre inside both the bitmap and the window has the cell's colour.
+bool ShowsPattern(const Screenshot& shot, int width, int height, std::string* found) {
+    const int half = e2e::kPatternCell / 2;
+    for (int y = half; y < height && y < shot.height; y += e2e::kPatternCell) {
+        for (int x = half; x < width && x < shot.width; x += e2e::kPatternCell) {
+            if (PixelAt(shot, x, y) != e2e::PatternColour(x, y)) {
+                *found = "colour " + std::to_string(PixelAt(shot, x, y)) + " at (" +
+                         std::to_string(x) + ", " + std::to_string(y) + ")";
+                return false;
+            }
+        }
+    }
+    *found = "the pattern";
+    return true;
+}
+
+bool ShowsLargePattern(const Screenshot& shot, std::string* found) {
+    return ShowsPattern(shot, shot.width, shot.height, found);
+}
+
+// Beside and below a smaller bitmap, whatever shows, it is not the pattern.
+bool ShowsSmallPattern(const Screenshot& shot, std::string* found) {
+    const int half = e2e::kPatternCell / 2;
+    const POINT outside[] = {{kSmallBitmapWidth + half, half}, {half, kSmallBitmapHeight + half}};
+    for (const POINT& point : outside) {
+        if (PixelAt(shot, point.x, point.y) == e2e::PatternColour(point.x, point.y)) {
+            *found = "the pattern beyond the bitmap's edge";
+            return false;
+        }
+    }
+    return ShowsPattern(shot, kSmallBitmapWidth, kSmallBitmapHeight, found);
+}
+
+// Waits until the window shows what `check` looks for, then keeps the
+// screenshot as NAME.bmp (also when the check fails, to see why).
+bool ExpectScreen(const e2e::Driver& driver, const e2e::Varnelo& varnelo, const char* name,
+                  ScreenCheck check, const char* what) {
+    Screenshot shot;
+    std::string found = "no screenshot";
+    const bool shown = e2e::WaitUntil(
+        [&] { return CaptureClientArea(varnelo.window, &shot) && check(shot, &found); },
+        e2e::kChangeTimeoutMs);
+    const std::string path = driver.work_dir + "/" + name + ".bmp";
+    if (!shot.pixels.empty() && SaveScreenshot(shot, path)) e2e::Log("kept %s", path.c_str());
+    if (!shown) e2e::Log("FAIL: the window shows %s, expected %s", found.c_str(), what);
+    return e2e::Expect(shown, what);
+}
+
+// --- Display states ---------------------------------------------------------
+
+bool StartShown(const e2e::Driver& driver, e2e::Varnelo* varnelo) {
+    return e2e::StartWithEmptyClipboard(driver, "-normal", varnelo) &&
+           e2e::Expect(IsWindowVisible(varnelo->window) && !IsIconic(varnelo->window),
+                       "the window is shown");
+}
+
+SIZE ClientSize(const e2e::Varnelo& varnelo) {
+    RECT client = {};
+    GetClientRect(varnelo.window, &client);
+    return {client.right, client.bottom};
+}
+
+bool MessageWhenNothingToShow(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    return StartShown(driver, &varnelo) &&
+           ExpectScreen(driver, varnelo, "message", ShowsCentredLine,
+                        "\"No TEXT or BITMAP data in clipboard.\" centred") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
+// Text is broken only at its own line breaks: a first line far wider than
+// the window still takes one line.
+bool TextFromTheTopLeftCorner(const e2e::Driver& driver) {
+    std::string first_line = "Screens show text";
+    while (first_line.size() < 300) first_line += " and more text";
+    e2e::RunningVarnelo varnelo;
+    return StartShown(driver, &varnelo) &&
+           e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT,
+                                   first_line + "\r\nfrom the top-left corner") &&
+           e2e::WaitForTitle(varnelo.window, "= " + first_line.substr(0, 90) + "...") &&
+           ExpectScreen(driver, varnelo, "text", ShowsTwoTextLines,
+                        "two lines of text from the top-left corner") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
+bool BitmapAtItsOwnSize(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    if (!StartShown(driver, &varnelo)) return false;
+    const SIZE client = ClientSize(varnelo);
+    return e2e::PlaceClipboardBitmap(driver.owner,
+                                     e2e::CreatePatternBitmap(2 * client.cx, 2 * client.cy)) &&
+           e2e::WaitForTitle(varnelo.window, "[Bitmap]") &&
+           ExpectScreen(driver, varnelo, "bitmap_large", ShowsLargePattern,
+                        "a larger bitmap unscaled, cut at the right and bottom edges") &&
+           e2e::EmptyTheClipboard(driver.owner) &&
+           e2e::WaitForTitle(varnelo.window, e2e::kEmptyTitle) &&
+           e2e::PlaceClipboardBitmap(
+               driver.owner, e2e::CreatePatternBitmap(kSmallBitmapWidth, kSmallBitmapHeight)) &&
+           e2e::WaitForTitle(varnelo.window, "[Bitmap]") &&
+           ExpectScreen(driver, varnelo, "bitmap_small", ShowsSmallPattern,
+                        "a smaller bitmap unscaled in the top-left corner") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
+// A chosen format's bytes are drawn as text with words wrapped.
+bool ChosenFormatAsWrappedText(const e2e::Driver& driver) {
+    std::string words = "A chosen format";
+    while (words.size() < 400) words += " shows its bytes as words that wrap";
+    const UINT format = RegisterClipboardFormatA(kRegisteredName);
+    std::vector<e2e::MenuItem> listed;
+    e2e::RunningVarnelo varnelo;
+    return StartShown(driver, &varnelo) &&
+           e2e::PlaceClipboardItems(driver.owner,
+                                    {{format, std::string(words.c_str(), words.size() + 1)}}) &&
+           e2e::WaitForTitle(varnelo.window, "[Non-text Format]") &&
+           e2e::OpenFormatMenu(varnelo, &listed) &&
+           e2e::SendCommand(varnelo,
+                            static_cast<WORD>(e2e::ListedCommand(listed, kRegisteredName))) &&
+           e2e::WaitForTitle(varnelo.window, kRegisteredName) &&
+           ExpectScreen(driver, varnelo, "chosen_format", ShowsWrappedLines,
+                        "the chosen format's bytes wrapped from the top-left corner") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
+const e2e::TestCase kCases[] = {
+    {"message_when_nothing_to_show", MessageWhenNothingToShow},
+    {"text_from_the_top_left_corner", TextFromTheTopLeftCorner},
+    {"bitmap_at_its_own_size", BitmapAtItsOwnSize},
+    {"chosen_format_as_wrapped_text", ChosenFormatAsWrappedText},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The folder for the screenshots; it may be there from an earlier run.
+    if (argc >= 3) CreateDirectoryA(argv[2], nullptr);
+    return e2e::RunDriver(argc, argv, kCases);
+}
