@@ -1,6 +1,7 @@
 // OEM text that comes first with no plain text of its own is titled and
 // fixed from the OEM bytes, with only the title's bytes converted: titles
-// and rewrites stay those that the plain text would give.
+// and rewrites stay those that the plain text would give. Its length is
+// measured a word at a time.
 #include <string>
 #include <vector>
 
@@ -106,6 +107,26 @@ TEST_F(OemReadPath, FallsBackToThePlainTextWhenTheFormatsCannotBeListed) {
     EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), WithNul("dir"));
     EXPECT_EQ(Title(), "= dir");
     ExpectNothingHeld();
+}
+
+// The length is tested a word at a time: a NUL at any place in a word, bytes
+// that borrow from their neighbours (0x01, 0x80, 0xFF), and blocks that end
+// inside a word without a NUL are each measured to the same byte.
+TEST(TextLength, EndsAtTheFirstNulOrAtTheEndOfTheBlock) {
+    const std::string fillers[] = {"a", "\x01", "\x80", "\xff", "\x01\x80", "\xff\x01"};
+    for (const std::string& filler : fillers) {
+        for (size_t size = 0; size <= 13; ++size) {
+            std::string block;
+            while (block.size() < size) block += filler;
+            block.resize(size);
+            EXPECT_EQ(MeasureText(block.data(), size), size) << "no NUL, " << size;
+            for (size_t nul = 0; nul < size; ++nul) {
+                std::string with_nul = block;
+                with_nul[nul] = '\0';
+                EXPECT_EQ(MeasureText(with_nul.data(), size), nul) << size << ", NUL at " << nul;
+            }
+        }
+    }
 }
 
 }  // namespace
