@@ -21,9 +21,9 @@ const char kEmptyTitle[] = "[Empty ClipBoard]";
 
 // Generous limits that only end a wait that would otherwise hang; no
 // result depends on how fast anything happens.
-const DWORD kStartTimeoutMs = 30000;
-const DWORD kChangeTimeoutMs = 15000;
-const DWORD kExitTimeoutMs = 15000;
+const DWORD kStartTimeoutMs = 60000;
+const DWORD kChangeTimeoutMs = 30000;
+const DWORD kExitTimeoutMs = 30000;
 
 // Polling starts fast and backs off to this interval.
 const DWORD kFirstPollMs = 10;
