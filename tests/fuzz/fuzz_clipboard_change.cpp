@@ -15,9 +15,11 @@
 //   @paint, @menu           repaint the window; open the Format menu
 //   @choose <n>             pick the n-th listed format
 //   @command <id>           send any menu command
-//   @fail <fault> <times>   the next calls of one platform operation fail (0: all),
-//                           from the next command on (for a placement: from
-//                           its close, so that the viewer meets the failures)
+//   @fail <fault> <times> <after>
+//                           calls of one platform operation fail (times 0: all),
+//                           once `after` calls have passed, counted from the
+//                           next command on (for a placement: from its close,
+//                           so that the viewer meets the failures)
 //   @nest <depth>           announcements nested deeper are dropped
 //   @size <w> <h>           the size of the client area
 // After the script the faults are cleared, the clipboard is released, and
@@ -31,6 +33,7 @@
 #include <vector>
 
 #include "app/viewer_window.h"
+#include "clip/clipboard_change.h"
 #include "sim/sim_desktop.h"
 
 namespace {
@@ -49,6 +52,7 @@ struct Command {
 struct PendingFault {
     sim::Fault fault;
     int times;  // 0: every call
+    int after;
 };
 
 struct Run {
@@ -58,9 +62,13 @@ struct Run {
     bool finished = false;
     HWND other = nullptr;
     HWND viewer = nullptr;  // kept after it is destroyed, for its titles
-    // No faults, holds, nesting limit or chosen format: every change is
-    // handled in full as text.
+    // No faults, holds, nesting limit or listed format chosen: every change
+    // is handled in full, and text is titled as text.
     bool plain = true;
+    // The last placement held a locale of its own: plain text placed behind it
+    // looks like the platform's conversion of the OEM text, which is then
+    // titled in its stead.
+    bool locale_placed = false;
     // A failed CloseClipboard leaves the clipboard open, whoever called it.
     bool close_may_fail = false;
 };
@@ -152,13 +160,16 @@ void PlaceBlock(UINT format, const std::string& bytes) {
 void PlaceFormat(const Command& command) {
     if (command.name == "bitmap") {
         PlaceBitmap(command.rest);
-    } else if (command.name == "null") {
-        SetClipboardData(FormatNumber(command.rest), nullptr);
-    } else if (command.name == "name") {
-        UINT format = RegisterClipboardFormatA(command.rest.c_str());
-        if (format) PlaceBlock(format, command.block);
-    } else {
-        PlaceBlock(FormatNumber(command.name), command.block);
+        return;
+    }
+    UINT format = command.name == "name"   ? RegisterClipboardFormatA(command.rest.c_str())
+                  : command.name == "null" ? FormatNumber(command.rest)
+                                           : FormatNumber(command.name);
+    if (format == CF_LOCALE) g_run.locale_placed = true;
+    if (command.name == "null") {
+        SetClipboardData(format, nullptr);
+    } else if (format) {
+        PlaceBlock(format, command.block);
     }
 }
 
@@ -167,7 +178,8 @@ void AddFault(const std::string& rest) {
     long long index = NumberAt(numbers, 0) % kFaultCount;
     auto fault = static_cast<sim::Fault>(index < 0 ? -index : index);
     int times = static_cast<int>(NumberAt(numbers, 1) % kLargestFaultRun);
-    g_run.pending_faults.push_back({fault, times < 0 ? -times : times});
+    int after = static_cast<int>(NumberAt(numbers, 2) % kLargestFaultRun);
+    g_run.pending_faults.push_back({fault, times < 0 ? -times : times, after < 0 ? -after : after});
     g_run.plain = false;
     if (fault == sim::Fault::CloseClipboard) g_run.close_may_fail = true;
 }
@@ -177,7 +189,7 @@ void ArmPendingFaults() {
         if (pending.times == 0) {
             sim::FailAlways(pending.fault);
         } else {
-            sim::FailNext(pending.fault, pending.times);
+            sim::FailNext(pending.fault, pending.times, pending.after);
         }
     }
     g_run.pending_faults.clear();
@@ -187,6 +199,7 @@ void ArmPendingFaults() {
 void PlaceFormats() {
     bool opened = OpenClipboard(g_run.other);
     if (opened) EmptyClipboard();
+    g_run.locale_placed = false;
     while (g_run.next < g_run.commands.size() && IsFormatCommand(g_run.commands[g_run.next])) {
         if (opened) PlaceFormat(g_run.commands[g_run.next]);
         ++g_run.next;
@@ -213,7 +226,10 @@ void OpenFormatMenu(HWND window) {
 
 // Any number, wrapped to a WPARAM as a caller's would be.
 void SendCommand(HWND window, long long id) {
-    SendMessageA(window, WM_COMMAND, static_cast<WPARAM>(static_cast<unsigned long long>(id)), 0);
+    WPARAM wParam = static_cast<WPARAM>(static_cast<unsigned long long>(id));
+    // A listed format chosen, even plain text itself, titles the window by its name.
+    if (LOWORD(wParam) >= IDM_FORMAT_FIRST) g_run.plain = false;
+    SendMessageA(window, WM_COMMAND, wParam, 0);
 }
 
 // Commands that act on the viewer's window; without one they do nothing.
@@ -281,13 +297,25 @@ bool EndsInLineBreak(const std::string& text) {
 // OEM text first on the clipboard keeps no trailing CR LF once the viewer
 // has seen it, unless it is at most one byte long or removal is off.
 void CheckTrailingLineBreakGone() {
-    if (g_viewer.priority_list[0] != CF_TEXT) g_run.plain = false;
     if (!g_run.plain || !g_viewer.fix_enabled) return;
     std::vector<UINT> formats = sim::ClipboardFormats();
     if (formats.empty() || formats.front() != CF_OEMTEXT) return;
     if (TextLength(sim::ClipboardBlock(CF_TEXT)) <= 1) return;
     Require(!EndsInLineBreak(sim::ClipboardBlock(CF_OEMTEXT)),
             "OEM text first on the clipboard still ends in CR LF");
+}
+
+// While plain text is displayed, the title is built from the plain text on
+// the clipboard, however the viewer came to read it.
+void CheckTextTitle() {
+    if (!g_run.plain || g_run.locale_placed || g_viewer.title_pending) return;
+    if (GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount) != CF_TEXT) return;
+    std::string text = sim::ClipboardBlock(CF_TEXT);
+    if (text.empty()) return;
+    char title[kTitleSize];
+    BuildTextTitle(text.data(), TextLength(text), title);
+    Require(sim::WindowTitle(g_run.viewer) == title,
+            "the title is not built from the plain text on the clipboard");
 }
 
 void CheckNothingLeftBehind() {
@@ -310,6 +338,7 @@ bool RunWhileIdle() {
     Viewer();
     CheckNothingLeftBehind();
     CheckTrailingLineBreakGone();
+    CheckTextTitle();
     if (g_run.next < g_run.commands.size()) {
         RunNextCommands();
         return true;
