@@ -54,19 +54,40 @@ size_t SkipLineBreak(const char* text, size_t at, size_t length) {
     return next;
 }
 
+// Text to draw: plain text, or OEM text converted a line at a time.
+struct TextSource {
+    const char* bytes;
+    size_t length;
+    bool oem;
+};
+
+// A converted line keeps at most this many bytes, the bound of a client
+// area 4095 pixels wide.
+constexpr size_t kMaxConvertedLineBytes = 8192;
+
+void DrawLine(HDC dc, const TextSource& source, size_t start, size_t count, RECT* rect) {
+    if (!source.oem) {
+        DrawTextA(dc, source.bytes + start, static_cast<int>(count), rect, kTextFlags);
+        return;
+    }
+    char converted[kMaxConvertedLineBytes];
+    count = std::min(count, kMaxConvertedLineBytes);
+    OemToCharBuffA(source.bytes + start, converted, static_cast<DWORD>(count));
+    DrawTextA(dc, converted, static_cast<int>(count), rect, kTextFlags);
+}
+
 // Draws the text as flags 0 would from the top-left corner, one line at a
 // time and only the lines and bytes that can show in the client area.
-void DrawVisibleText(HDC dc, const char* text, size_t length, const RECT& client) {
+void DrawVisibleText(HDC dc, const TextSource& source, const RECT& client) {
     VisibleArea area = MeasureVisibleArea(dc, client);
     RECT line_rect = client;
     size_t start = 0;
     for (int line = 0; line < area.lines; ++line) {
-        size_t end = FindLineEnd(text, start, length);
-        size_t shown = std::min(end - start, area.line_bytes);
+        size_t end = FindLineEnd(source.bytes, start, source.length);
         line_rect.top = client.top + line * area.line_height;
-        DrawTextA(dc, text + start, static_cast<int>(shown), &line_rect, kTextFlags);
-        if (end >= length) return;
-        start = SkipLineBreak(text, end, length);
+        DrawLine(dc, source, start, std::min(end - start, area.line_bytes), &line_rect);
+        if (end >= source.length) return;
+        start = SkipLineBreak(source.bytes, end, source.length);
     }
 }
 
@@ -76,27 +97,35 @@ size_t VisibleWrappedLength(HDC dc, const RECT& client, size_t length) {
     return std::min(length, static_cast<size_t>(area.lines) * (area.line_bytes + 2));
 }
 
-void DrawTextBlock(HWND window, HDC dc, const RECT& client, HANDLE block) {
-    const char* text = static_cast<const char*>(GlobalLock(block));
-    if (!text) return;
-    size_t length = MeasureText(text, GlobalSize(block));
-    DrawVisibleText(dc, text, length, client);
+void DrawTextBlock(HWND window, HDC dc, const RECT& client, HANDLE block, bool oem) {
+    const char* bytes = static_cast<const char*>(GlobalLock(block));
+    if (!bytes) return;
+    TextSource source = {bytes, MeasureText(bytes, GlobalSize(block)), oem};
+    DrawVisibleText(dc, source, client);
     if (g_viewer.title_pending) {
         char title[kTitleSize];
-        BuildTextTitle(text, length, title);
+        if (oem) {
+            BuildOemTextTitle(bytes, source.length, title);
+        } else {
+            BuildTextTitle(bytes, source.length, title);
+        }
         SetWindowTextA(window, title);
         g_viewer.title_pending = FALSE;
     }
     GlobalUnlock(block);
 }
 
+// When the plain text is only the conversion of OEM text, the OEM text is
+// read and just its visible lines converted, so that painting never makes
+// the platform convert the whole text.
 void PaintText(HWND window, HDC dc, const RECT& client) {
     if (!OpenClipboard(window)) {
         DrawCentredMessage(dc, client, kCannotOpen);
         return;
     }
-    HANDLE block = GetClipboardData(CF_TEXT);
-    if (block) DrawTextBlock(window, dc, client, block);
+    bool oem = EnumClipboardFormats(0) == CF_OEMTEXT && PlainTextIsFromOemText();
+    HANDLE block = GetClipboardData(oem ? CF_OEMTEXT : CF_TEXT);
+    if (block) DrawTextBlock(window, dc, client, block, oem);
     CloseClipboard();
 }
 

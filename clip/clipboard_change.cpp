@@ -66,22 +66,6 @@ void SetTextTitle(HWND window, const char* text, size_t length) {
     g_viewer.title_pending = FALSE;
 }
 
-// Whether the plain text is only the platform's conversion of the OEM text
-// that comes first. The platform lists the formats it derives behind those
-// that were placed, the locale first; plain text listed before the locale
-// was placed, and Unicode text listed before plain text may be its source.
-// Plain text placed after a placed locale cannot be told from a derived one.
-bool PlainTextIsFromOemText() {
-    bool locale_listed = false;
-    for (UINT format = EnumClipboardFormats(CF_OEMTEXT); format != 0;
-         format = EnumClipboardFormats(format)) {
-        if (format == CF_LOCALE) locale_listed = true;
-        if (format == CF_TEXT) return locale_listed;
-        if (format == CF_UNICODETEXT) return false;
-    }
-    return false;
-}
-
 // The text title from plain text, then the removal when that text is longer
 // than one byte, removal is on and OEM text is the first format.
 void ShowPlainTextTitleAndFix(HWND window, bool oem_text_first) {
@@ -104,10 +88,11 @@ void ShowOemTextTitleAndFix(HWND window) {
     const char* oem = static_cast<const char*>(GlobalLock(oem_block));
     if (!oem) return;
     size_t shown = MeasureText(oem, std::min<size_t>(GlobalSize(oem_block), kTitleSourceBytes));
-    char text[kTitleSourceBytes];
-    OemToCharBuffA(oem, text, static_cast<DWORD>(shown));
+    char title[kTitleSize];
+    BuildOemTextTitle(oem, shown, title);
     GlobalUnlock(oem_block);
-    SetTextTitle(window, text, shown);
+    SetWindowTextA(window, title);
+    g_viewer.title_pending = FALSE;
     // Counted up to 91 bytes, enough to tell a text longer than one byte.
     if (shown > 1 && g_viewer.fix_enabled) TrimTrailingLineBreak();
 }
@@ -156,6 +141,22 @@ size_t MeasureText(const char* text, size_t block_size) {
     return at;
 }
 
+// Whether the plain text is only the platform's conversion of the OEM text
+// that comes first. The platform lists the formats it derives behind those
+// that were placed, the locale first; plain text listed before the locale
+// was placed, and Unicode text listed before plain text may be its source.
+// Plain text placed after a placed locale cannot be told from a derived one.
+bool PlainTextIsFromOemText() {
+    bool locale_listed = false;
+    for (UINT format = EnumClipboardFormats(CF_OEMTEXT); format != 0;
+         format = EnumClipboardFormats(format)) {
+        if (format == CF_LOCALE) locale_listed = true;
+        if (format == CF_TEXT) return locale_listed;
+        if (format == CF_UNICODETEXT) return false;
+    }
+    return false;
+}
+
 void BuildTextTitle(const char* text, size_t length, char* title) {
     std::memcpy(title, kTitlePrefix, sizeof kTitlePrefix - 1);
     char* out = title + sizeof kTitlePrefix - 1;
@@ -171,6 +172,13 @@ void BuildTextTitle(const char* text, size_t length, char* title) {
         out += sizeof kTitleEllipsis - 1;
     }
     *out = '\0';
+}
+
+void BuildOemTextTitle(const char* oem, size_t length, char* title) {
+    char text[kTitleSourceBytes];
+    size_t converted = std::min(length, kTitleSourceBytes);
+    OemToCharBuffA(oem, text, static_cast<DWORD>(converted));
+    BuildTextTitle(text, converted, title);
 }
 
 void TrimTrailingLineBreak() {

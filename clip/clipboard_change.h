@@ -15,9 +15,16 @@ constexpr UINT kRetryBoundMs = 10000;
 // Length of the text in a block: up to the first NUL or the block's end.
 size_t MeasureText(const char* text, size_t block_size);
 
+// With the clipboard open: whether its plain text is only the platform's
+// conversion of the OEM text that comes first.
+bool PlainTextIsFromOemText();
+
 // Fills `title` (kTitleSize bytes) with "= " + the first line of `text`
 // (at most 90 bytes) + "..." when the line goes on.
 void BuildTextTitle(const char* text, size_t length, char* title);
+
+// The same title from OEM text: only the bytes it can show are converted.
+void BuildOemTextTitle(const char* oem, size_t length, char* title);
 
 // Handler of WM_DRAWCLIPBOARD.
 void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam);

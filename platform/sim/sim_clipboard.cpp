@@ -294,6 +294,10 @@ size_t ClipboardBlockSize(UINT format) {
     return ClipboardBlock(format).size();
 }
 
+bool ConvertedSincePlaced(UINT format) {
+    return TheClipboard().derived.count(format) != 0;
+}
+
 HWND ClipboardOpenedBy() {
     return TheClipboard().open ? TheClipboard().opened_by : nullptr;
 }

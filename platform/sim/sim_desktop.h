@@ -62,10 +62,11 @@ bool PlaceClipboardBitmap(HWND owner, HBITMAP bitmap);
 bool PlaceClipboardEmptyHandle(HWND owner, UINT format);  // SetClipboardData(format, NULL)
 
 // Inspection, without opening the clipboard and without counting as a call.
-std::vector<UINT> ClipboardFormats();  // enumeration order, derived formats included
-bool ClipboardHas(UINT format);        // placed or derivable
+std::vector<UINT> ClipboardFormats();     // enumeration order, derived formats included
+bool ClipboardHas(UINT format);           // placed or derivable
 std::string ClipboardBlock(UINT format);  // the whole block (GlobalSize bytes); "" if absent
 size_t ClipboardBlockSize(UINT format);   // GlobalSize of the block; 0 if absent
+bool ConvertedSincePlaced(UINT format);   // a reader made the platform derive it
 HWND ClipboardOpenedBy();                 // window holding it open; NULL when closed
 bool ClipboardIsOpen();
 HWND ClipboardOwnerWindow();
@@ -86,7 +87,7 @@ std::string WindowTitle(HWND window);
 std::vector<std::string> TitleHistory(HWND window);  // every title set, in order
 bool IsAlive(HWND window);
 bool IsActive(HWND window);
-int LastShowCommand(HWND window);  // -1 before any ShowWindow
+int LastShowCommand(HWND window);                        // -1 before any ShowWindow
 void SetClientSize(HWND window, int width, int height);  // default 640 x 400
 HWND TopLevelWindow(const char* class_name);
 
@@ -94,9 +95,9 @@ HWND TopLevelWindow(const char* class_name);
 // queued it moves the clock to the next due timer; with no timer either it
 // asks the idle hook, and ends the loop (returns 0, LoopStarved true) when
 // there is no hook or the hook returns false.
-void PumpMessages();                 // dispatch what is queued, clock unchanged
-void AdvanceClock(unsigned ms);      // dispatch WM_TIMER for timers due on the way, and pump
-unsigned Now();                      // virtual milliseconds since Reset
+void PumpMessages();             // dispatch what is queued, clock unchanged
+void AdvanceClock(unsigned ms);  // dispatch WM_TIMER for timers due on the way, and pump
+unsigned Now();                  // virtual milliseconds since Reset
 void SetIdleHook(std::function<bool()> hook);
 bool LoopStarved();
 size_t QueuedMessages();
@@ -120,13 +121,13 @@ struct BlitRecord {
 const std::vector<DrawRecord>& DrawnText();
 const std::vector<BlitRecord>& Blits();
 void ClearDrawRecords();
-int PaintCount(HWND window);      // BeginPaint calls
-bool NeedsPaint(HWND window);     // invalidated and not yet painted
+int PaintCount(HWND window);   // BeginPaint calls
+bool NeedsPaint(HWND window);  // invalidated and not yet painted
 int InvalidateCount(HWND window);
 int UpdateWindowCount(HWND window);
 int DrawMenuBarCount(HWND window);
-int LiveDeviceContexts();         // memory contexts created and not deleted, plus open paints
-int LineHeight();                 // tmHeight of every context (16)
+int LiveDeviceContexts();  // memory contexts created and not deleted, plus open paints
+int LineHeight();          // tmHeight of every context (16)
 
 // Message boxes: recorded and answered with IDOK at once.
 struct MessageBoxRecord {

@@ -109,6 +109,27 @@ TEST_F(OemReadPath, FallsBackToThePlainTextWhenTheFormatsCannotBeListed) {
     ExpectNothingHeld();
 }
 
+// Neither a fix nor the paints of a shown window make the platform convert
+// the whole OEM text: the lines on screen and the title are converted alone.
+TEST_F(OemReadPath, HandlingAndPaintingNeverConvertTheWholeText) {
+    StartViewer("-normal");
+    Place({{CF_OEMTEXT, WithNul("first\r\nsecond\r\n\r\n")}});
+    EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), WithNul("first\r\nsecond"));
+    EXPECT_GT(sim::PaintCount(window_), 0);
+    std::vector<std::string> drawn;
+    for (const sim::DrawRecord& record : sim::DrawnText()) drawn.push_back(record.text);
+    ASSERT_GE(drawn.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(drawn.end() - 2, drawn.end()),
+              (std::vector<std::string>{"first", "second"}));
+
+    // Default asks the next paint for the title, taken from the OEM text too.
+    SendMessageA(window_, WM_COMMAND, IDM_DEFAULT, 0);
+    UpdateWindow(window_);
+    EXPECT_EQ(Title(), "= first");
+    EXPECT_FALSE(sim::ConvertedSincePlaced(CF_TEXT));
+    ExpectNothingHeld();
+}
+
 // The length is tested a word at a time: a NUL at any place in a word, bytes
 // that borrow from their neighbours (0x01, 0x80, 0xFF), and blocks that end
 // inside a word without a NUL are each measured to the same byte.
