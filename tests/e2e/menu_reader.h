@@ -114,12 +114,16 @@ inline bool IsChecked(const MenuSnapshot& snapshot, UINT id) {
     return false;
 }
 
-// Checks the check mark of one command, as a fresh read shows it.
+// Checks the check mark of one command. Varnelo's thread answers a read
+// whenever it takes messages, which may be before its start-up code has
+// set the marks; so the mark is waited for.
 inline bool ExpectChecked(const Varnelo& varnelo, UINT id, bool checked, const char* what) {
     MenuSnapshot snapshot;
-    if (!ReadMenu(varnelo.window, &snapshot)) return false;
+    const bool as_expected = WaitUntil(
+        [&] { return ReadMenu(varnelo.window, &snapshot) && IsChecked(snapshot, id) == checked; },
+        kChangeTimeoutMs);
     std::string check = std::string(what) + (checked ? " is checked" : " is unchecked");
-    return Expect(IsChecked(snapshot, id) == checked, check.c_str());
+    return Expect(as_expected, check.c_str());
 }
 
 // The Format pop-up's entries behind "&Default" and the separator.

@@ -221,10 +221,15 @@ bool ExpectScreen(const e2e::Driver& driver, const e2e::Varnelo& varnelo, const 
 
 // --- Display states ---------------------------------------------------------
 
+// The title is set while the window is created, before it is shown; so
+// the show state is waited for.
 bool StartShown(const e2e::Driver& driver, e2e::Varnelo* varnelo) {
-    return e2e::StartWithEmptyClipboard(driver, "-normal", varnelo) &&
-           e2e::Expect(IsWindowVisible(varnelo->window) && !IsIconic(varnelo->window),
-                       "the window is shown");
+    if (!e2e::StartWithEmptyClipboard(driver, "-normal", varnelo)) return false;
+    HWND window = varnelo->window;
+    return e2e::Expect(
+        e2e::WaitUntil([window] { return IsWindowVisible(window) && !IsIconic(window); },
+                       e2e::kChangeTimeoutMs),
+        "the window is shown");
 }
 
 SIZE ClientSize(const e2e::Varnelo& varnelo) {
