@@ -22,12 +22,13 @@ WINE_64_BIT_LOADER=/usr/lib/wine/wine64
 
 XVFB_PID=""
 OWN_PREFIX=""
+STOP_SERVER=""
 WORK_DIR=$(mktemp -d)
 
 note() { echo "with-display: $*" >&2; }
 
 clean_up() {
-    if [ -n "$OWN_PREFIX" ]; then
+    if [ -n "$STOP_SERVER" ]; then
         wineserver -k 2>/dev/null
         wineserver -w 2>/dev/null
     fi
@@ -101,8 +102,13 @@ set_up_wine() {
         wineserver -w 2>/dev/null
     fi
     # A persistent server is ready when this returns, and keeps Wine's own
-    # services running between the programs that CMD starts.
-    wineserver -p 9>&- || return 1
+    # services running between the programs that CMD starts. It is ended
+    # afterwards, so it is started only where this script may end it: in its
+    # own prefix, or where Wine cannot outlive the private display anyway.
+    if [ -n "$OWN_PREFIX" ] || [ -n "$XVFB_PID" ]; then
+        STOP_SERVER=1
+        wineserver -p 9>&- </dev/null >/dev/null 2>&1 || return 1
+    fi
     # Wine's services and desktop process are started here, not by the first
     # program of CMD: they would inherit CMD's output and hold it open until
     # the server ends, so that a caller waiting for the end of it (CTest
