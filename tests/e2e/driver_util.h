@@ -364,18 +364,35 @@ struct Varnelo {
 };
 
 // Starts `exe_path` with the given options; true when the process started.
+// Under Wine a start now and then fails with ERROR_INTERNAL_ERROR before
+// the new process runs (once in some hundreds of starts here); so a failed
+// start is tried again until the start-up limit.
 inline bool StartVarnelo(const std::string& exe_path, const std::string& options,
                          Varnelo* varnelo) {
     std::string command_line = "\"" + exe_path + "\"";
     if (!options.empty()) command_line += " " + options;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(exe_path.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &varnelo->process)) {
-        Log("FAIL: cannot start %s (error %lu)", exe_path.c_str(), GetLastError());
-        return false;
+    DWORD error = 0;
+    int attempts = 0;
+    const bool started = WaitUntil(
+        [&] {
+            ++attempts;
+            std::string arguments = command_line;  // CreateProcessA may write into it
+            if (CreateProcessA(exe_path.c_str(), &arguments[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &varnelo->process)) {
+                return true;
+            }
+            error = GetLastError();
+            return false;
+        },
+        kStartTimeoutMs);
+    if (!started) {
+        Log("FAIL: cannot start %s (error %lu)", exe_path.c_str(), error);
+    } else if (attempts > 1) {
+        Log("note: the start succeeded at attempt %d, after error %lu", attempts, error);
     }
-    return true;
+    return started;
 }
 
 // Waits for the started program's main window; stores it in `varnelo`.
