@@ -363,14 +363,12 @@ struct Varnelo {
     HWND window = nullptr;
 };
 
-// Starts `exe_path` with the given options; true when the process started.
-// Under Wine a start now and then fails with ERROR_INTERNAL_ERROR before
-// the new process runs (once in some hundreds of starts here); so a failed
-// start is tried again until the start-up limit.
-inline bool StartVarnelo(const std::string& exe_path, const std::string& options,
-                         Varnelo* varnelo) {
-    std::string command_line = "\"" + exe_path + "\"";
-    if (!options.empty()) command_line += " " + options;
+// Starts a process; true when it started. Under Wine a start now and then
+// fails with ERROR_INTERNAL_ERROR before the new process runs (once in some
+// hundreds of starts here); so a failed start is tried again until the
+// start-up limit.
+inline bool StartProcess(const char* application, const std::string& command_line,
+                         PROCESS_INFORMATION* process) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     DWORD error = 0;
@@ -379,8 +377,8 @@ inline bool StartVarnelo(const std::string& exe_path, const std::string& options
         [&] {
             ++attempts;
             std::string arguments = command_line;  // CreateProcessA may write into it
-            if (CreateProcessA(exe_path.c_str(), &arguments[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &varnelo->process)) {
+            if (CreateProcessA(application, &arguments[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, process)) {
                 return true;
             }
             error = GetLastError();
@@ -388,11 +386,19 @@ inline bool StartVarnelo(const std::string& exe_path, const std::string& options
         },
         kStartTimeoutMs);
     if (!started) {
-        Log("FAIL: cannot start %s (error %lu)", exe_path.c_str(), error);
+        Log("FAIL: cannot start %s (error %lu)", command_line.c_str(), error);
     } else if (attempts > 1) {
         Log("note: the start succeeded at attempt %d, after error %lu", attempts, error);
     }
     return started;
+}
+
+// Starts `exe_path` with the given options; true when the process started.
+inline bool StartVarnelo(const std::string& exe_path, const std::string& options,
+                         Varnelo* varnelo) {
+    std::string command_line = "\"" + exe_path + "\"";
+    if (!options.empty()) command_line += " " + options;
+    return StartProcess(exe_path.c_str(), command_line, &varnelo->process);
 }
 
 // Waits for the started program's main window; stores it in `varnelo`.

@@ -43,15 +43,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
 
 // Runs `script` with /bin/sh; it is done once `done_path` exists.
 bool RunShell(const std::string& script, const std::string& done_path) {
-    std::string command_line = "/bin/sh -c \"" + script + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        e2e::Log("FAIL: cannot run /bin/sh (error %lu)", GetLastError());
-        return false;
-    }
+    if (!e2e::StartProcess(nullptr, "/bin/sh -c \"" + script + "\"", &process)) return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return e2e::WaitUntil([&] { return FileExists(done_path); }, e2e::kChangeTimeoutMs);
