@@ -4,7 +4,9 @@
 
 namespace {
 
-UINT ListedCommand(int n) { return IDM_DEFAULT + n; }
+UINT ListedCommand(int n) {
+    return IDM_DEFAULT + n;
+}
 
 bool IsListedCommand(UINT id) {
     return id >= IDM_FORMAT_FIRST &&

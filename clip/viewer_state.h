@@ -10,10 +10,10 @@ constexpr UINT kClipboardEmpty = 0;
 constexpr UINT kNoListedFormat = 0xFFFFFFFF;
 
 constexpr int kPriorityCount = 12;
-constexpr int kMaxListedFormats = 98;  // further formats on the clipboard are not listed
-constexpr int kTitleSize = 96;         // "= " + 90 bytes + "..." + NUL
-constexpr int kOtherTitleSize = 16;    // fits "[-2147483648]" and its NUL
-constexpr int kFormatMenuPosition = 2;  // "F&ormat" on the menu bar
+constexpr int kMaxListedFormats = 98;     // further formats on the clipboard are not listed
+constexpr int kTitleSize = 96;            // "= " + 90 bytes + "..." + NUL
+constexpr int kOtherTitleSize = 16;       // fits "[-2147483648]" and its NUL
+constexpr int kFormatMenuPosition = 2;    // "F&ormat" on the menu bar
 constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
 
 struct ViewerState {
@@ -21,10 +21,9 @@ struct ViewerState {
     HMENU format_menu = nullptr;
     UINT current_format = kNoListedFormat;
     // Slot 0 is the user's choice; slots 1 to 11 never change.
-    UINT priority_list[kPriorityCount] = {CF_TEXT,         CF_TEXT,   CF_BITMAP,   CF_DIB,
-                                          CF_DIF,          CF_TIFF,   CF_OWNERDISPLAY,
-                                          CF_ENHMETAFILE, CF_METAFILEPICT, CF_PALETTE,
-                                          CF_RIFF,         CF_WAVE};
+    UINT priority_list[kPriorityCount] = {
+        CF_TEXT,         CF_TEXT,        CF_BITMAP,       CF_DIB,     CF_DIF,  CF_TIFF,
+        CF_OWNERDISPLAY, CF_ENHMETAFILE, CF_METAFILEPICT, CF_PALETTE, CF_RIFF, CF_WAVE};
     UINT format_list[kMaxListedFormats + 1] = {};  // used from index 1
     int format_count = 0;
     BOOL fix_enabled = TRUE;
