@@ -40,24 +40,30 @@ bool IsLineBreak(char byte) {
     return byte == kCarriageReturn || byte == kLineFeed;
 }
 
-size_t FindLineEnd(const char* text, size_t start, size_t length) {
+bool EndsText(const char* text, size_t at, size_t size) {
+    return at >= size || text[at] == '\0';
+}
+
+// The line ends at a break, at the text's NUL or at the block's end.
+size_t FindLineEnd(const char* text, size_t start, size_t size) {
     size_t end = start;
-    while (end < length && !IsLineBreak(text[end])) ++end;
+    while (!EndsText(text, end, size) && !IsLineBreak(text[end])) ++end;
     return end;
 }
 
 // A CR or LF, with the other one after it, is one break: "\r\n" and "\n\r"
 // end one line, "\r\r" ends two.
-size_t SkipLineBreak(const char* text, size_t at, size_t length) {
+size_t SkipLineBreak(const char* text, size_t at, size_t size) {
     size_t next = at + 1;
-    if (next < length && IsLineBreak(text[next]) && text[next] != text[at]) return next + 1;
+    if (next < size && IsLineBreak(text[next]) && text[next] != text[at]) return next + 1;
     return next;
 }
 
-// Text to draw: plain text, or OEM text converted a line at a time.
+// Text to draw, up to its NUL or its block's end: plain text, or OEM text
+// converted a line at a time. The whole text is never scanned.
 struct TextSource {
     const char* bytes;
-    size_t length;
+    size_t block_size;
     bool oem;
 };
 
@@ -83,35 +89,26 @@ void DrawVisibleText(HDC dc, const TextSource& source, const RECT& client) {
     RECT line_rect = client;
     size_t start = 0;
     for (int line = 0; line < area.lines; ++line) {
-        size_t end = FindLineEnd(source.bytes, start, source.length);
+        size_t end = FindLineEnd(source.bytes, start, source.block_size);
         line_rect.top = client.top + line * area.line_height;
         DrawLine(dc, source, start, std::min(end - start, area.line_bytes), &line_rect);
-        if (end >= source.length) return;
-        start = SkipLineBreak(source.bytes, end, source.length);
+        if (EndsText(source.bytes, end, source.block_size)) return;
+        start = SkipLineBreak(source.bytes, end, source.block_size);
     }
 }
 
 // Wrapped text: each visible line holds at most line_bytes bytes and its break.
-size_t VisibleWrappedLength(HDC dc, const RECT& client, size_t length) {
+size_t VisibleWrappedBytes(HDC dc, const RECT& client) {
     VisibleArea area = MeasureVisibleArea(dc, client);
-    return std::min(length, static_cast<size_t>(area.lines) * (area.line_bytes + 2));
+    return static_cast<size_t>(area.lines) * (area.line_bytes + 2);
 }
 
 void DrawTextBlock(HWND window, HDC dc, const RECT& client, HANDLE block, bool oem) {
     const char* bytes = static_cast<const char*>(GlobalLock(block));
     if (!bytes) return;
-    TextSource source = {bytes, MeasureText(bytes, GlobalSize(block)), oem};
+    TextSource source = {bytes, GlobalSize(block), oem};
     DrawVisibleText(dc, source, client);
-    if (g_viewer.title_pending) {
-        char title[kTitleSize];
-        if (oem) {
-            BuildOemTextTitle(bytes, source.length, title);
-        } else {
-            BuildTextTitle(bytes, source.length, title);
-        }
-        SetWindowTextA(window, title);
-        g_viewer.title_pending = FALSE;
-    }
+    if (g_viewer.title_pending) SetTextTitle(window, bytes, source.block_size, oem);
     GlobalUnlock(block);
 }
 
@@ -154,9 +151,9 @@ void PaintChosenFormat(HDC dc, RECT client) {
     }
     const char* bytes = static_cast<const char*>(GlobalLock(block));
     if (!bytes) return;
-    size_t length = MeasureText(bytes, GlobalSize(block));
-    int shown = static_cast<int>(VisibleWrappedLength(dc, client, length));
-    DrawTextA(dc, bytes, shown, &client, kChosenFormatFlags);
+    size_t shown =
+        MeasureText(bytes, std::min<size_t>(GlobalSize(block), VisibleWrappedBytes(dc, client)));
+    DrawTextA(dc, bytes, static_cast<int>(shown), &client, kChosenFormatFlags);
     GlobalUnlock(block);
 }
 

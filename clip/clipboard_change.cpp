@@ -59,52 +59,20 @@ void ReplaceClipboardText(HGLOBAL block) {
     if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) GlobalFree(block);
 }
 
-void SetTextTitle(HWND window, const char* text, size_t length) {
-    char title[kTitleSize];
-    BuildTextTitle(text, length, title);
-    SetWindowTextA(window, title);
-    g_viewer.title_pending = FALSE;
-}
-
-// The text title from plain text, then the removal when that text is longer
-// than one byte, removal is on and OEM text is the first format.
-void ShowPlainTextTitleAndFix(HWND window, bool oem_text_first) {
-    HANDLE text_block = GetClipboardData(CF_TEXT);
-    if (!text_block) return;
-    const char* text = static_cast<const char*>(GlobalLock(text_block));
-    if (!text) return;
-    size_t length = MeasureText(text, GlobalSize(text_block));
-    SetTextTitle(window, text, length);
-    GlobalUnlock(text_block);
-    if (length > 1 && g_viewer.fix_enabled && oem_text_first) TrimTrailingLineBreak();
-}
-
-// The same title and decision taken from the OEM text itself: only the few
-// bytes the title shows are converted, as the platform would convert them,
-// so that the platform never converts the whole text to plain text.
-void ShowOemTextTitleAndFix(HWND window) {
-    HANDLE oem_block = GetClipboardData(CF_OEMTEXT);
-    if (!oem_block) return;
-    const char* oem = static_cast<const char*>(GlobalLock(oem_block));
-    if (!oem) return;
-    size_t shown = MeasureText(oem, std::min<size_t>(GlobalSize(oem_block), kTitleSourceBytes));
-    char title[kTitleSize];
-    BuildOemTextTitle(oem, shown, title);
-    GlobalUnlock(oem_block);
-    SetWindowTextA(window, title);
-    g_viewer.title_pending = FALSE;
-    // Counted up to 91 bytes, enough to tell a text longer than one byte.
-    if (shown > 1 && g_viewer.fix_enabled) TrimTrailingLineBreak();
-}
-
-// With the clipboard open: the text title, then the removal.
+// With the clipboard open: the text title, from the OEM text itself when
+// the plain text is only its conversion, so that the platform never converts
+// the whole text; then the removal when the text is longer than one byte,
+// removal is on and OEM text is the first format.
 void ShowTextTitleAndFix(HWND window) {
     bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
-    if (oem_text_first && PlainTextIsFromOemText()) {
-        ShowOemTextTitleAndFix(window);
-    } else {
-        ShowPlainTextTitleAndFix(window, oem_text_first);
-    }
+    bool oem = oem_text_first && PlainTextIsFromOemText();
+    HANDLE block = GetClipboardData(oem ? CF_OEMTEXT : CF_TEXT);
+    if (!block) return;
+    const char* bytes = static_cast<const char*>(GlobalLock(block));
+    if (!bytes) return;
+    size_t counted = SetTextTitle(window, bytes, GlobalSize(block), oem);
+    GlobalUnlock(block);
+    if (counted > 1 && g_viewer.fix_enabled && oem_text_first) TrimTrailingLineBreak();
 }
 
 // The text path; false only when the clipboard could not be opened.
@@ -174,11 +142,18 @@ void BuildTextTitle(const char* text, size_t length, char* title) {
     *out = '\0';
 }
 
-void BuildOemTextTitle(const char* oem, size_t length, char* title) {
-    char text[kTitleSourceBytes];
-    size_t converted = std::min(length, kTitleSourceBytes);
-    OemToCharBuffA(oem, text, static_cast<DWORD>(converted));
-    BuildTextTitle(text, converted, title);
+size_t SetTextTitle(HWND window, const char* bytes, size_t block_size, bool oem) {
+    size_t length = MeasureText(bytes, std::min(block_size, kTitleSourceBytes));
+    char converted[kTitleSourceBytes];
+    if (oem) {
+        OemToCharBuffA(bytes, converted, static_cast<DWORD>(length));
+        bytes = converted;
+    }
+    char title[kTitleSize];
+    BuildTextTitle(bytes, length, title);
+    SetWindowTextA(window, title);
+    g_viewer.title_pending = FALSE;
+    return length;
 }
 
 void TrimTrailingLineBreak() {

@@ -23,8 +23,10 @@ bool PlainTextIsFromOemText();
 // (at most 90 bytes) + "..." when the line goes on.
 void BuildTextTitle(const char* text, size_t length, char* title);
 
-// The same title from OEM text: only the bytes it can show are converted.
-void BuildOemTextTitle(const char* oem, size_t length, char* title);
+// Sets the window's text title from a text block, OEM text when `oem`, of
+// which only the bytes the title looks at are read and converted; returns
+// their count, which tells a text longer than one byte.
+size_t SetTextTitle(HWND window, const char* bytes, size_t block_size, bool oem);
 
 // Handler of WM_DRAWCLIPBOARD.
 void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam);
