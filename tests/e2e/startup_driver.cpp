@@ -4,47 +4,18 @@
 #include <string>
 
 #include "tests/e2e/driver_util.h"
+#include "tests/expected_texts.h"
 #include "tests/e2e/menu_reader.h"
 
 namespace {
 
-const char kHelpCaption[] = "Varnelo for Win/95";
-const char kAboutCaption[] = "About Varnelo";
 const char kDialogClass[] = "#32770";
 const int kBoxTextSize = 4096;
 
-const char kHelpText[] =
-    "This program removes the annoying CR/LF at the end of all TEXT data Copied to the ClipBoard.  "
-    "This allows much more useful Pasting in many programs, especially DOS programs.  To use it, "
-    "just run it.  You probably will want to put an icon for it in your StartUp group.\n"
-    "\n"
-    "The main window and its title show the current contents of the ClipBoard if it contains "
-    "CF_TEXT or CF_BITMAP format data.\n"
-    "\n"
-    "Menu Commands:\n"
-    "\tFile/Fix     \ttoggles whether Varnelo removes CR/LF.\n"
-    "\tFile/Exit    \texits Varnelo.\n"
-    "\tView/Hide\twill hide Varnelo's window.\n"
-    "\tView/Min \twill minimize Varnelo's window.\n"
-    "\tFormat/Default\tis the default TEXT or BITMAP display.\n"
-    "\tFormat/????\tdisplays other available formats as text strings;\n"
-    "\t\t\tthese are shown in priority order.\n"
-    "\n"
-    "Command Line options for how the window is initially displayed:\n"
-    "\t-hide\t\tHidden\t(run Varnelo a 2nd time to restore)\n"
-    "\t-normal\t\tNormal\n"
-    "\t-min\t\tMinimized \t(default)\n"
-    "\t-Max\t\tMaximized\n"
-    "\n"
-    "Other Command Line options:\n"
-    "\t-viewonly\t\tClipboard Viewer only (don't remove CR/LF)\n"
-    "\t-?\t\tDisplay this message";
-
-const char kAboutText[] =
-    "Varnelo\n"
-    "Win/95\n"
-    "Written by the Varnelo developers.\n"
-    "Free to copy, use and give away.";
+using expected::kAboutCaption;
+using expected::kAboutText;
+using expected::kHelpCaption;
+using expected::kHelpText;
 
 // --- Show states ---------------------------------------------------------
 

@@ -85,8 +85,8 @@ TEST_F(StartupTest, HelpOptionShowsTheHelpBoxAndEndsWithoutAWindow) {
         ASSERT_EQ(sim::MessageBoxes().size(), 1u);
         const sim::MessageBoxRecord& box = sim::MessageBoxes()[0];
         EXPECT_EQ(box.owner, nullptr);
-        EXPECT_EQ(box.text, app_test::ExpectedHelpText());
-        EXPECT_EQ(box.caption, app_test::kHelpBoxCaption);
+        EXPECT_EQ(box.text, expected::kHelpText);
+        EXPECT_EQ(box.caption, expected::kHelpCaption);
         EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
         EXPECT_EQ(sim::TopLevelWindow(kVarnelo), nullptr);
         EXPECT_EQ(sim::ViewerChainHead(), nullptr);

@@ -1,0 +1,44 @@
+// The message boxes' captions and texts as the user must read them, byte
+// for byte; written out here, apart from the program's own copy, so that
+// the host tests and the end-to-end drivers check against the same words.
+#pragma once
+
+namespace expected {
+
+constexpr char kHelpCaption[] = "Varnelo for Win/95";
+constexpr char kAboutCaption[] = "About Varnelo";
+
+constexpr char kHelpText[] =
+    "This program removes the annoying CR/LF at the end of all TEXT data Copied to the ClipBoard.  "
+    "This allows much more useful Pasting in many programs, especially DOS programs.  To use it, "
+    "just run it.  You probably will want to put an icon for it in your StartUp group.\n"
+    "\n"
+    "The main window and its title show the current contents of the ClipBoard if it contains "
+    "CF_TEXT or CF_BITMAP format data.\n"
+    "\n"
+    "Menu Commands:\n"
+    "\tFile/Fix     \ttoggles whether Varnelo removes CR/LF.\n"
+    "\tFile/Exit    \texits Varnelo.\n"
+    "\tView/Hide\twill hide Varnelo's window.\n"
+    "\tView/Min \twill minimize Varnelo's window.\n"
+    "\tFormat/Default\tis the default TEXT or BITMAP display.\n"
+    "\tFormat/????\tdisplays other available formats as text strings;\n"
+    "\t\t\tthese are shown in priority order.\n"
+    "\n"
+    "Command Line options for how the window is initially displayed:\n"
+    "\t-hide\t\tHidden\t(run Varnelo a 2nd time to restore)\n"
+    "\t-normal\t\tNormal\n"
+    "\t-min\t\tMinimized \t(default)\n"
+    "\t-Max\t\tMaximized\n"
+    "\n"
+    "Other Command Line options:\n"
+    "\t-viewonly\t\tClipboard Viewer only (don't remove CR/LF)\n"
+    "\t-?\t\tDisplay this message";
+
+constexpr char kAboutText[] =
+    "Varnelo\n"
+    "Win/95\n"
+    "Written by the Varnelo developers.\n"
+    "Free to copy, use and give away.";
+
+}  // namespace expected
