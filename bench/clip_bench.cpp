@@ -132,14 +132,7 @@ LRESULT CALLBACK BenchViewerProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 bool JoinViewerChain() {
-    const char kClass[] = "VarneloBenchViewer";
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = BenchViewerProc;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kClass;
-    RegisterClassA(&window_class);
-    g_bench.window = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     window_class.hInstance, nullptr);
+    g_bench.window = e2e::CreateMessageWindow("VarneloBenchViewer", BenchViewerProc);
     if (!g_bench.window) return false;
     g_bench.next_viewer = SetClipboardViewer(g_bench.window);
     return true;

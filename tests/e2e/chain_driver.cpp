@@ -50,14 +50,8 @@ LRESULT CALLBACK ChainViewerProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 bool Join(ChainViewer* viewer, const char* name) {
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = ChainViewerProc;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kViewerClass;
-    RegisterClassA(&window_class);
     viewer->name = name;
-    viewer->window = CreateWindowExA(0, kViewerClass, name, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     window_class.hInstance, nullptr);
+    viewer->window = e2e::CreateMessageWindow(kViewerClass, ChainViewerProc, name);
     if (!viewer->window) return e2e::Expect(false, "a viewer window is created");
     SetWindowLongPtrA(viewer->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(viewer));
     viewer->next = SetClipboardViewer(viewer->window);

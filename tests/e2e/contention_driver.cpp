@@ -66,14 +66,7 @@ LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 DWORD WINAPI RunReader(void*) {
-    const char kReaderClass[] = "VarneloDriverCompetingReader";
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = ReaderProc;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kReaderClass;
-    RegisterClassA(&window_class);
-    HWND window = CreateWindowExA(0, kReaderClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  window_class.hInstance, nullptr);
+    HWND window = e2e::CreateMessageWindow("VarneloDriverCompetingReader", ReaderProc);
     const bool listening = window && AddClipboardFormatListener(window);
     SetEvent(g_reader->ready);
     if (!listening) return 1;
@@ -187,15 +180,8 @@ LRESULT CALLBACK HolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 bool CreateHolder() {
-    const char kHolderClass[] = "VarneloDriverHoldingReader";
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = HolderProc;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kHolderClass;
-    RegisterClassA(&window_class);
     g_holder = HoldingReader();
-    g_holder.window = CreateWindowExA(0, kHolderClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      window_class.hInstance, nullptr);
+    g_holder.window = e2e::CreateMessageWindow("VarneloDriverHoldingReader", HolderProc);
     return e2e::Expect(g_holder.window != nullptr, "the holding reader's window is created");
 }
 

@@ -174,17 +174,21 @@ inline HWND FindVarneloWindow(DWORD process_id) {
     return search.found;
 }
 
-// A hidden message-only window that owns what the driver puts on the
-// clipboard (a clipboard without an owner window refuses data).
-inline HWND CreateClipboardOwner() {
-    const char kOwnerClass[] = "VarneloDriverClipboardOwner";
+// A hidden message-only window of a class of its own, handled by `procedure`.
+inline HWND CreateMessageWindow(const char* class_name, WNDPROC procedure, const char* title = "") {
     WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.lpfnWndProc = procedure;
     window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kOwnerClass;
+    window_class.lpszClassName = class_name;
     RegisterClassA(&window_class);
-    return CreateWindowExA(0, kOwnerClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    return CreateWindowExA(0, class_name, title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                            window_class.hInstance, nullptr);
+}
+
+// The window that owns what the driver puts on the clipboard (a clipboard
+// without an owner window refuses data).
+inline HWND CreateClipboardOwner() {
+    return CreateMessageWindow("VarneloDriverClipboardOwner", DefWindowProcA);
 }
 
 // --- Clipboard ---------------------------------------------------------

@@ -48,14 +48,7 @@ inline LRESULT CALLBACK MenuReceiverProc(HWND window, UINT message, WPARAM wPara
 inline HWND MenuReceiver() {
     static HWND receiver = nullptr;
     if (receiver) return receiver;
-    const char kReceiverClass[] = "VarneloDriverMenuReceiver";
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = MenuReceiverProc;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kReceiverClass;
-    RegisterClassA(&window_class);
-    receiver = CreateWindowExA(0, kReceiverClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               window_class.hInstance, nullptr);
+    receiver = CreateMessageWindow("VarneloDriverMenuReceiver", MenuReceiverProc);
     return receiver;
 }
 
