@@ -7,7 +7,6 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build/fuzz"
-JOBS=2
 SECONDS_EACH=${FUZZ_SECONDS:-20}
 INPUT_TIMEOUT_SECONDS=10
 RSS_LIMIT_MB=2048
@@ -15,9 +14,7 @@ RSS_LIMIT_MB=2048
 # Each target with the longest input it is given.
 TARGETS=(fuzz_text_title:512 fuzz_parse_options:256 fuzz_clipboard_change:4096)
 
-cmake -S "$ROOT" -B "$BUILD" -DVARNELO_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD" -j "$JOBS"
+"$ROOT/scripts/build.sh" fuzz
 
 mkdir -p "$BUILD/crashes"
 for entry in "${TARGETS[@]}"; do

@@ -1,14 +1,12 @@
 #!/bin/bash
-# Builds the host tests without sanitizers in build/memcheck and runs every
-# test program under valgrind memcheck; any error or leak fails the run.
+# Builds the host tests (build/host, no sanitizers) and runs every test
+# program under valgrind memcheck; any error or leak fails the run.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD="$ROOT/build/memcheck"
-JOBS=2
+BUILD="$ROOT/build/host"
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$BUILD" -j "$JOBS"
+"$ROOT/scripts/build.sh" host
 
 programs=$(find "$BUILD/tests/host" -maxdepth 1 -type f -executable | sort)
 if [ -z "$programs" ]; then

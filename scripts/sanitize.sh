@@ -5,11 +5,9 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build/asan"
-JOBS=2
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DVARNELO_SANITIZE=ON >/dev/null
-cmake --build "$BUILD" -j "$JOBS"
-ctest --test-dir "$BUILD" -j "$JOBS" --output-on-failure
+"$ROOT/scripts/build.sh" asan
+ctest --test-dir "$BUILD" -j "$(nproc)" --output-on-failure
