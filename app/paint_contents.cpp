@@ -44,10 +44,28 @@ bool EndsText(const char* text, size_t at, size_t size) {
     return at >= size || text[at] == '\0';
 }
 
+// Text to draw, up to its NUL or its block's end: plain text, or OEM text
+// converted a line at a time through its code pages. The whole text is
+// never scanned.
+struct TextSource {
+    const char* bytes;
+    size_t block_size;
+    const TextCodePages* oem_pages;  // null for plain text
+};
+
+// OEM text is walked a character at a time: a lead byte takes the byte after
+// it along, a CR or LF too, just as the platform's conversion does.
+size_t NextCharacter(const TextSource& source, size_t at) {
+    if (!source.oem_pages) return at + 1;
+    return NextOemCharacter(*source.oem_pages, source.bytes, at, source.block_size);
+}
+
 // The line ends at a break, at the text's NUL or at the block's end.
-size_t FindLineEnd(const char* text, size_t start, size_t size) {
+size_t FindLineEnd(const TextSource& source, size_t start) {
     size_t end = start;
-    while (!EndsText(text, end, size) && !IsLineBreak(text[end])) ++end;
+    while (!EndsText(source.bytes, end, source.block_size) && !IsLineBreak(source.bytes[end])) {
+        end = NextCharacter(source, end);
+    }
     return end;
 }
 
@@ -59,26 +77,21 @@ size_t SkipLineBreak(const char* text, size_t at, size_t size) {
     return next;
 }
 
-// Text to draw, up to its NUL or its block's end: plain text, or OEM text
-// converted a line at a time. The whole text is never scanned.
-struct TextSource {
-    const char* bytes;
-    size_t block_size;
-    bool oem;
-};
-
 // A converted line keeps at most this many bytes, the bound of a client
 // area 4095 pixels wide.
 constexpr size_t kMaxConvertedLineBytes = 8192;
 
-void DrawLine(HDC dc, const TextSource& source, size_t start, size_t count, RECT* rect) {
-    if (!source.oem) {
-        DrawTextA(dc, source.bytes + start, static_cast<int>(count), rect, kTextFlags);
+// Draws at most `shown` bytes of the line's plain text.
+void DrawLine(HDC dc, const TextSource& source, size_t start, size_t end, size_t shown,
+              RECT* rect) {
+    if (!source.oem_pages) {
+        DrawTextA(dc, source.bytes + start, static_cast<int>(std::min(end - start, shown)), rect,
+                  kTextFlags);
         return;
     }
     char converted[kMaxConvertedLineBytes];
-    count = std::min(count, kMaxConvertedLineBytes);
-    OemToCharBuffA(source.bytes + start, converted, static_cast<DWORD>(count));
+    size_t count = ConvertOemText(*source.oem_pages, source.bytes + start, end - start, converted,
+                                  std::min(shown, kMaxConvertedLineBytes));
     DrawTextA(dc, converted, static_cast<int>(count), rect, kTextFlags);
 }
 
@@ -89,26 +102,42 @@ void DrawVisibleText(HDC dc, const TextSource& source, const RECT& client) {
     RECT line_rect = client;
     size_t start = 0;
     for (int line = 0; line < area.lines; ++line) {
-        size_t end = FindLineEnd(source.bytes, start, source.block_size);
+        size_t end = FindLineEnd(source, start);
         line_rect.top = client.top + line * area.line_height;
-        DrawLine(dc, source, start, std::min(end - start, area.line_bytes), &line_rect);
+        DrawLine(dc, source, start, end, area.line_bytes, &line_rect);
         if (EndsText(source.bytes, end, source.block_size)) return;
         start = SkipLineBreak(source.bytes, end, source.block_size);
     }
 }
 
-// Wrapped text: each visible line holds at most line_bytes bytes and its break.
-size_t VisibleWrappedBytes(HDC dc, const RECT& client) {
-    VisibleArea area = MeasureVisibleArea(dc, client);
-    return static_cast<size_t>(area.lines) * (area.line_bytes + 2);
+bool EndsWord(char byte) {
+    return byte == ' ' || byte == '\t' || IsLineBreak(byte);
 }
 
-void DrawTextBlock(HWND window, HDC dc, const RECT& client, HANDLE block, bool oem) {
+// Where the visible part of wrapped text ends, however the platform wraps:
+// each line holds at most line_bytes bytes and its break, and a word that
+// crosses that budget runs on to its end, as a platform that never breaks a
+// word draws it, clipped on one line.
+size_t WrappedVisibleEnd(const char* text, size_t size, const VisibleArea& area) {
+    size_t at = 0;
+    for (int line = 0; line < area.lines && !EndsText(text, at, size); ++line) {
+        size_t budget_end = at + area.line_bytes + 2;
+        while (!EndsText(text, at, size) && !IsLineBreak(text[at]) &&
+               (at < budget_end || !EndsWord(text[at]))) {
+            ++at;
+        }
+        if (!EndsText(text, at, size) && IsLineBreak(text[at])) at = SkipLineBreak(text, at, size);
+    }
+    return at;
+}
+
+void DrawTextBlock(HWND window, HDC dc, const RECT& client, HANDLE block,
+                   const TextCodePages* oem_pages) {
     const char* bytes = static_cast<const char*>(GlobalLock(block));
     if (!bytes) return;
-    TextSource source = {bytes, GlobalSize(block), oem};
+    TextSource source = {bytes, GlobalSize(block), oem_pages};
     DrawVisibleText(dc, source, client);
-    if (g_viewer.title_pending) SetTextTitle(window, bytes, source.block_size, oem);
+    if (g_viewer.title_pending) SetTextTitle(window, bytes, source.block_size, oem_pages);
     GlobalUnlock(block);
 }
 
@@ -121,8 +150,10 @@ void PaintText(HWND window, HDC dc, const RECT& client) {
         return;
     }
     bool oem = EnumClipboardFormats(0) == CF_OEMTEXT && PlainTextIsFromOemText();
+    TextCodePages pages;
+    if (oem) ReadClipboardCodePages(&pages);
     HANDLE block = GetClipboardData(oem ? CF_OEMTEXT : CF_TEXT);
-    if (block) DrawTextBlock(window, dc, client, block, oem);
+    if (block) DrawTextBlock(window, dc, client, block, oem ? &pages : nullptr);
     CloseClipboard();
 }
 
@@ -151,8 +182,7 @@ void PaintChosenFormat(HDC dc, RECT client) {
     }
     const char* bytes = static_cast<const char*>(GlobalLock(block));
     if (!bytes) return;
-    size_t shown =
-        MeasureText(bytes, std::min<size_t>(GlobalSize(block), VisibleWrappedBytes(dc, client)));
+    size_t shown = WrappedVisibleEnd(bytes, GlobalSize(block), MeasureVisibleArea(dc, client));
     DrawTextA(dc, bytes, static_cast<int>(shown), &client, kChosenFormatFlags);
     GlobalUnlock(block);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "clip/format_names.h"
+#include "clip/text_code_pages.h"
 
 namespace {
 
@@ -54,9 +55,42 @@ HGLOBAL CopyToNewBlock(const char* text, size_t length) {
     return block;
 }
 
-// Hands the block to the clipboard as its only format, or frees it.
+// A new shareable block holding the whole of the clipboard's block of `format`.
+HGLOBAL CopyClipboardBlock(UINT format) {
+    HANDLE source = GetClipboardData(format);
+    if (!source) return nullptr;
+    const char* bytes = static_cast<const char*>(GlobalLock(source));
+    if (!bytes) return nullptr;
+    size_t size = GlobalSize(source);
+    HGLOBAL copy = size ? GlobalAlloc(kSharedBlockFlags, size) : nullptr;
+    void* target = copy ? GlobalLock(copy) : nullptr;
+    if (target) {
+        std::memcpy(target, bytes, size);
+        GlobalUnlock(copy);
+    } else if (copy) {
+        GlobalFree(copy);
+        copy = nullptr;
+    }
+    GlobalUnlock(source);
+    return copy;
+}
+
+// Places a block after the text, or frees it.
+void PlaceOrFree(UINT format, HGLOBAL block) {
+    if (block && !SetClipboardData(format, block)) GlobalFree(block);
+}
+
+// Hands the block to the clipboard as its text, or frees it. The locale goes
+// back behind it: emptying drops it, and without it the platform would make
+// the other text formats through the code pages of this thread's locale.
 void ReplaceClipboardText(HGLOBAL block) {
-    if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) GlobalFree(block);
+    HGLOBAL locale = CopyClipboardBlock(CF_LOCALE);
+    if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) {
+        GlobalFree(block);
+        if (locale) GlobalFree(locale);
+        return;
+    }
+    PlaceOrFree(CF_LOCALE, locale);
 }
 
 // With the clipboard open: the text title, from the OEM text itself when
@@ -66,11 +100,13 @@ void ReplaceClipboardText(HGLOBAL block) {
 void ShowTextTitleAndFix(HWND window) {
     bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
     bool oem = oem_text_first && PlainTextIsFromOemText();
+    TextCodePages pages;
+    if (oem) ReadClipboardCodePages(&pages);
     HANDLE block = GetClipboardData(oem ? CF_OEMTEXT : CF_TEXT);
     if (!block) return;
     const char* bytes = static_cast<const char*>(GlobalLock(block));
     if (!bytes) return;
-    size_t counted = SetTextTitle(window, bytes, GlobalSize(block), oem);
+    size_t counted = SetTextTitle(window, bytes, GlobalSize(block), oem ? &pages : nullptr);
     GlobalUnlock(block);
     if (counted > 1 && g_viewer.fix_enabled && oem_text_first) TrimTrailingLineBreak();
 }
@@ -142,13 +178,15 @@ void BuildTextTitle(const char* text, size_t length, char* title) {
     *out = '\0';
 }
 
-size_t SetTextTitle(HWND window, const char* bytes, size_t block_size, bool oem) {
-    size_t length = MeasureText(bytes, std::min(block_size, kTitleSourceBytes));
+size_t SetTextTitle(HWND window, const char* bytes, size_t block_size,
+                    const TextCodePages* oem_pages) {
     char converted[kTitleSourceBytes];
-    if (oem) {
-        OemToCharBuffA(bytes, converted, static_cast<DWORD>(length));
+    size_t available = std::min(block_size, kTitleSourceBytes);
+    if (oem_pages) {
+        available = ConvertOemText(*oem_pages, bytes, block_size, converted, kTitleSourceBytes);
         bytes = converted;
     }
+    size_t length = MeasureText(bytes, available);
     char title[kTitleSize];
     BuildTextTitle(bytes, length, title);
     SetWindowTextA(window, title);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "clip/text_code_pages.h"
 #include "clip/viewer_state.h"
 
 // The timer that retries the text path while another program holds the clipboard.
@@ -23,10 +24,12 @@ bool PlainTextIsFromOemText();
 // (at most 90 bytes) + "..." when the line goes on.
 void BuildTextTitle(const char* text, size_t length, char* title);
 
-// Sets the window's text title from a text block, OEM text when `oem`, of
-// which only the bytes the title looks at are read and converted; returns
-// their count, which tells a text longer than one byte.
-size_t SetTextTitle(HWND window, const char* bytes, size_t block_size, bool oem);
+// Sets the window's text title from a text block, plain text or, with its
+// code pages, OEM text, of which only the bytes the title looks at are read
+// and converted; returns the plain text's length as far as the title looks,
+// which tells a text longer than one byte.
+size_t SetTextTitle(HWND window, const char* bytes, size_t block_size,
+                    const TextCodePages* oem_pages);
 
 // Handler of WM_DRAWCLIPBOARD.
 void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam);

@@ -14,7 +14,6 @@ namespace {
 constexpr UINT kTextFormats[] = {CF_TEXT, CF_UNICODETEXT, CF_OEMTEXT};
 constexpr uint32_t kSimLocale = 0x0409;
 constexpr size_t kLocaleBytes = 4;
-constexpr size_t kWideCharBytes = 2;
 
 // The header at the start of a device-independent bitmap block.
 constexpr size_t kDibHeaderBytes = 40;
@@ -54,30 +53,14 @@ void AddBitmapDerivations(const Clipboard& clipboard, std::vector<Derivation>* d
     if (has_dib && !has_bitmap) derived->push_back({CF_BITMAP, CF_DIB});
 }
 
-std::string Widened(const std::string& narrow) {
-    std::string wide;
-    wide.reserve(narrow.size() * kWideCharBytes);
-    for (char byte : narrow) {
-        wide.push_back(byte);
-        wide.push_back('\0');
-    }
-    return wide;
-}
-
-// Characters outside the 8-bit range have no narrow form.
-std::string Narrowed(const std::string& wide) {
-    std::string narrow;
-    for (size_t at = 0; at + 1 < wide.size(); at += kWideCharBytes) {
-        narrow.push_back(wide[at + 1] == '\0' ? wide[at] : '?');
-    }
-    return narrow;
-}
-
-std::string ConvertedText(UINT format, UINT source, const std::string& bytes) {
-    bool wide_source = source == CF_UNICODETEXT;
-    bool wide_target = format == CF_UNICODETEXT;
-    if (wide_source == wide_target) return bytes;  // OEM and ANSI are the same code page here
-    return wide_target ? Widened(bytes) : Narrowed(bytes);
+// The locale placed with the text, or the one the platform gives it.
+LCID ClipboardLocale(const Clipboard& clipboard) {
+    LCID locale = kSimLocale;
+    const PlacedFormat* placed = FindPlaced(clipboard, CF_LOCALE);
+    if (!placed) return locale;
+    std::string bytes = BlockBytes(placed->data);
+    if (bytes.size() >= sizeof locale) std::memcpy(&locale, bytes.data(), sizeof locale);
+    return locale;
 }
 
 std::string LocaleBytes() {
@@ -168,7 +151,10 @@ bool OffersFormat(const Clipboard& clipboard, UINT format) {
 std::string ConvertedBytes(UINT format, UINT source, HANDLE source_data) {
     if (format == CF_LOCALE) return LocaleBytes();
     if (format == CF_DIB) return DibBytes(source_data);
-    if (IsTextFormat(format)) return ConvertedText(format, source, BlockBytes(source_data));
+    if (IsTextFormat(format)) {
+        return ConvertClipboardText(format, source, BlockBytes(source_data),
+                                    ClipboardLocale(TheDesktop().clipboard));
+    }
     return std::string();
 }
 
@@ -193,9 +179,3 @@ HANDLE MakeDerivedData(UINT format, UINT source, HANDLE source_data) {
 }
 
 }  // namespace sim::internal
-
-BOOL WINAPI OemToCharBuffA(LPCSTR source, LPSTR dest, DWORD length) {
-    if (!source || !dest) return FALSE;
-    std::memmove(dest, source, length);
-    return TRUE;
-}

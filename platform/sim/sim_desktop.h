@@ -126,6 +126,11 @@ bool NeedsPaint(HWND window);  // invalidated and not yet painted
 int InvalidateCount(HWND window);
 int UpdateWindowCount(HWND window);
 int DrawMenuBarCount(HWND window);
+// The rows that DT_WORDBREAK lays text out in, `width` pixels wide: lines
+// end at CR, LF or either with the other after it, words wrap at spaces and
+// tabs, and a word wider than the row is broken (as Wine does) or, when
+// `long_words_break` is false, kept whole on a row of its own and clipped.
+std::vector<std::string> WrappedRows(const std::string& text, int width, bool long_words_break);
 int LiveDeviceContexts();  // memory contexts created and not deleted, plus open paints
 int LineHeight();          // tmHeight of every context (16)
 

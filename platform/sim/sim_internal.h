@@ -214,6 +214,9 @@ std::vector<UINT> EnumerationOrder(const Clipboard& clipboard);
 bool OffersFormat(const Clipboard& clipboard, UINT format);
 const PlacedFormat* FindPlaced(const Clipboard& clipboard, UINT format);
 std::string ConvertedBytes(UINT format, UINT source, HANDLE source_data);
+// Text converted as Wine converts clipboard text: the whole block through
+// Unicode, with the code pages of `locale`.
+std::string ConvertClipboardText(UINT format, UINT source, const std::string& bytes, LCID locale);
 HANDLE MakeDerivedData(UINT format, UINT source, HANDLE source_data);
 
 // Clipboard without the caller's bookkeeping (sim_clipboard.cpp): the test

@@ -277,3 +277,57 @@ int LineHeight() {
 }
 
 }  // namespace sim
+
+namespace sim {
+
+namespace {
+
+bool IsBlank(char byte) {
+    return byte == ' ' || byte == '\t';
+}
+
+// One explicit line laid out in rows of at most `per_line` characters.
+void WrapLine(const std::string& line, size_t per_line, bool long_words_break,
+              std::vector<std::string>* rows) {
+    std::string row;
+    size_t at = 0;
+    while (at < line.size()) {
+        size_t word_start = at;
+        while (word_start < line.size() && IsBlank(line[word_start])) ++word_start;
+        size_t word_end = word_start;
+        while (word_end < line.size() && !IsBlank(line[word_end])) ++word_end;
+        if (row.size() + (word_end - at) <= per_line) {
+            row += line.substr(at, word_end - at);
+            at = word_end;
+        } else if (!row.empty()) {
+            rows->push_back(row);
+            row.clear();
+            at = word_start;
+        } else if (long_words_break) {
+            rows->push_back(line.substr(word_start, per_line));
+            at = word_start + per_line;
+        } else {
+            rows->push_back(line.substr(word_start, word_end - word_start));
+            at = word_end;
+        }
+    }
+    if (!row.empty() || line.empty()) rows->push_back(row);
+}
+
+}  // namespace
+
+std::vector<std::string> WrappedRows(const std::string& text, int width, bool long_words_break) {
+    size_t per_line = std::max(width / internal::kAverageCharWidth, 1);
+    std::vector<std::string> rows;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        WrapLine(text.substr(start, end - start), per_line, long_words_break, &rows);
+        if (end == text.size()) break;
+        bool pair = end + 1 < text.size() && text[end + 1] != text[end] &&
+                    (text[end + 1] == '\r' || text[end + 1] == '\n');
+        start = end + (pair ? 2 : 1);
+    }
+    return rows;
+}
+
+}  // namespace sim

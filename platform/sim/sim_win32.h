@@ -292,5 +292,37 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pi
                             const void* bits);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
 
-// Character sets
-BOOL WINAPI OemToCharBuffA(LPCSTR source, LPSTR dest, DWORD length);
+// Character sets and locales: the code pages of a few locales, as Wine's
+// tables give them (0x0409 English, 0x0407 German, 0x0408 Greek, 0x0419
+// Russian, 0x0411 Japanese); the process's own are those of 0x0409.
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef BOOL* LPBOOL;
+typedef DWORD LCID;
+typedef DWORD LCTYPE;
+
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define LOCALE_USER_DEFAULT 0x0400
+#define LOCALE_IDEFAULTCODEPAGE 0x000B
+#define LOCALE_IDEFAULTANSICODEPAGE 0x1004
+#define LOCALE_RETURN_NUMBER 0x20000000
+#define MAX_LEADBYTES 12
+#define MAX_DEFAULTCHAR 2
+
+struct CPINFO {
+    UINT MaxCharSize;
+    BYTE DefaultChar[MAX_DEFAULTCHAR];
+    BYTE LeadByte[MAX_LEADBYTES];
+};
+typedef CPINFO* LPCPINFO;
+
+UINT WINAPI GetACP(void);
+UINT WINAPI GetOEMCP(void);
+int WINAPI GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size);
+BOOL WINAPI GetCPInfo(UINT code_page, LPCPINFO info);
+int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR source, int count, LPWSTR wide,
+                               int wide_size);
+int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int count, LPSTR target,
+                               int size, LPCSTR default_char, LPBOOL used_default);

@@ -90,8 +90,10 @@ TEST_F(LineBreakRemoval, TakesLongRunsOfPairsAtOnceIntoAnExactBlock) {
     EXPECT_EQ(sim::DeepestNesting(), 2);
 }
 
-// The calls of one pass, in order: open, CF_TEXT data and lock, the title,
-// enumerate, OEM data and lock, the new block's alloc and lock, empty, set.
+// The calls of one pass, in order: open, enumerate, the locale's data and
+// lock, OEM data and lock for the title, OEM data and lock again, the new
+// block's alloc and lock, empty, set. A locale that cannot be read leaves
+// the process's code pages, and the fix goes ahead.
 struct FaultCase {
     sim::Fault fault;
     int after;  // calls of this kind that pass first
@@ -101,10 +103,10 @@ struct FaultCase {
 TEST_F(LineBreakRemoval, FailingCallsLeakNothingAndLeaveTheClipboardAsItWas) {
     using sim::Fault;
     const FaultCase cases[] = {
-        {Fault::OpenClipboard, 0, "before"},   {Fault::GetClipboardData, 0, "before"},
-        {Fault::GlobalLock, 0, "before"},      {Fault::EnumClipboardFormats, 0, "= dir"},
-        {Fault::GetClipboardData, 1, "= dir"}, {Fault::GlobalLock, 1, "= dir"},
-        {Fault::GlobalAlloc, 0, "= dir"},      {Fault::GlobalLock, 2, "= dir"},
+        {Fault::OpenClipboard, 0, "before"},   {Fault::GetClipboardData, 1, "before"},
+        {Fault::GlobalLock, 1, "before"},      {Fault::EnumClipboardFormats, 0, "= dir"},
+        {Fault::GetClipboardData, 2, "= dir"}, {Fault::GlobalLock, 2, "= dir"},
+        {Fault::GlobalAlloc, 0, "= dir"},      {Fault::GlobalLock, 3, "= dir"},
         {Fault::EmptyClipboard, 0, "= dir"}};
     StartViewer();
     const std::string placed = WithNul("dir\r\n");

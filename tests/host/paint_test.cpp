@@ -267,15 +267,40 @@ TEST_F(PaintTest, HugeTextLaysOutOnlyTheVisibleLines) {
     EXPECT_EQ(screen[1], "second");
 
     // A chosen format's bytes are wrapped; a bounded prefix is drawn.
-    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{custom_, wide}}));
+    std::string words;
+    while (words.size() < kHugeText / 8) words += "many short words ";
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{custom_, words}}));
     Choose(custom_);
     Paint();
     ASSERT_EQ(sim::DrawnText().size(), 1u);
     const std::string& drawn = sim::DrawnText()[0].text;
     EXPECT_LE(drawn.size(), kDrawnBytesBound);
     EXPECT_GE(drawn.size(), 2u * kClientWidth);
-    EXPECT_EQ(drawn, wide.substr(0, drawn.size()));
+    EXPECT_EQ(drawn, words.substr(0, drawn.size()));
     ExpectNothingLeftBehind();
+}
+
+// A word longer than a row, such as a picture's base64 inside HTML, leaves
+// the rows after it on screen whether the platform breaks it or keeps it
+// whole on one clipped row.
+TEST_F(PaintTest, ChosenFormatShowsTheRowsAfterAWordLongerThanTheWindow) {
+    std::string html = "<img src=\"data:image/png;base64," + std::string(kDrawnBytesBound, 'Q');
+    html += "\">\r\n<p>the line after</p>";
+    for (int row = 0; row < kClientHeight / sim::LineHeight(); ++row) html += "\r\nfiller row";
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{custom_, html}}));
+    Choose(custom_);
+    Paint();
+    ASSERT_EQ(sim::DrawnText().size(), 1u);
+    const std::string& drawn = sim::DrawnText()[0].text;
+    const size_t visible_rows = kClientHeight / sim::LineHeight() + 1;
+    for (bool long_words_break : {true, false}) {
+        Rows shown = sim::WrappedRows(drawn, kClientWidth, long_words_break);
+        Rows whole = sim::WrappedRows(html, kClientWidth, long_words_break);
+        ASSERT_GE(shown.size(), visible_rows) << long_words_break;
+        shown.resize(visible_rows);
+        whole.resize(visible_rows);
+        EXPECT_EQ(shown, whole) << long_words_break;
+    }
 }
 
 }  // namespace
