@@ -30,12 +30,19 @@ struct TextCase {
     const char* name;
     size_t bytes;           // the whole text with its trailing pairs, NUL not counted
     size_t trailing_pairs;  // CR LF pairs at its end
+    LCID locale;            // placed behind the text; 0: none, the platform gives its own
 };
 
+const LCID kRussian = 0x0419;
+
 const TextCase kTextCases[] = {
-    {"1 KB", kKilobyte, 1},         {"1 MB", kMegabyte, 1},
-    {"16 MB", 16 * kMegabyte, 1},   {"64 MB", 64 * kMegabyte, 1},
-    {"256 MB", 256 * kMegabyte, 1}, {"1 MB, 100000 CR LF", kMegabyte, 100000},
+    {"1 KB", kKilobyte, 1},
+    {"1 MB", kMegabyte, 1},
+    {"16 MB", 16 * kMegabyte, 1},
+    {"64 MB", 64 * kMegabyte, 1},
+    {"256 MB", 256 * kMegabyte, 1},
+    {"1 MB, 100000 CR LF", kMegabyte, 100000},
+    {"64 MB, Russian", 64 * kMegabyte, 1, kRussian},
 };
 const TextCase kSmallText = {"1 KB", kKilobyte, 1};
 const TextCase kLargePaint = {"64 MB", 64 * kMegabyte, 1};
@@ -238,14 +245,22 @@ HGLOBAL CopyToBlock(const std::string& text) {
     return block;
 }
 
-// Times of one placing of the text as CF_OEMTEXT, the only format.
+// Times of one placing of the text as CF_OEMTEXT, with its locale if any.
 struct Placing {
     LONGLONG before_write;
     LONGLONG before_close;
     LONGLONG after_close;
 };
 
-bool PlaceOemText(const std::string& text, Placing* placing) {
+bool PlaceLocale(LCID locale) {
+    HGLOBAL block =
+        locale ? e2e::NewBlock(std::string(reinterpret_cast<const char*>(&locale), sizeof locale))
+               : nullptr;
+    if (block && !SetClipboardData(CF_LOCALE, block)) GlobalFree(block);
+    return !locale || block;
+}
+
+bool PlaceOemText(const std::string& text, LCID locale, Placing* placing) {
     HGLOBAL block = CopyToBlock(text);
     if (!block) return false;
     if (!e2e::OpenClipboardPatiently(g_bench.window)) {
@@ -254,8 +269,9 @@ bool PlaceOemText(const std::string& text, Placing* placing) {
     }
     EmptyClipboard();
     placing->before_write = Now();
-    const bool placed = SetClipboardData(CF_OEMTEXT, block) != nullptr;
+    bool placed = SetClipboardData(CF_OEMTEXT, block) != nullptr;
     if (!placed) GlobalFree(block);
+    placed = placed && PlaceLocale(locale);
     placing->before_close = Now();
     CloseClipboard();
     placing->after_close = Now();
@@ -330,11 +346,13 @@ struct Round {
 
 // The platform's own cost: the text written here and read in full by the
 // reader, with no Varnelo in the chain.
-bool TimeBaseline(const Reader& reader, const std::string& text, Round* round) {
+bool TimeBaseline(const Reader& reader, const TextCase& text_case, const std::string& text,
+                  Round* round) {
     if (!e2e::EmptyTheClipboard(g_bench.window)) return false;
     Placing placing;
     Reading reading;
-    if (!PlaceOemText(text, &placing) || !ReadBackMatches(reader, text.size(), &reading)) {
+    if (!PlaceOemText(text, text_case.locale, &placing) ||
+        !ReadBackMatches(reader, text.size(), &reading)) {
         return false;
     }
     round->baseline_ms = Milliseconds(reading.finished - placing.before_write);
@@ -356,7 +374,7 @@ bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& 
     g_bench.changed_by_awaited_owner = false;
     Placing placing;
     Reading reading;
-    timed = timed && PlaceOemText(text, &placing) &&
+    timed = timed && PlaceOemText(text, text_case.locale, &placing) &&
             PumpUntil(
                 nullptr, [] { return g_bench.changed_by_awaited_owner; }, kLargeTextTimeoutMs) &&
             ReadBackMatches(reader, FixedLength(text_case), &reading) && WaitUntilIdle(varnelo);
@@ -384,7 +402,7 @@ Row MeasureCase(const std::string& exe_path, const Reader& reader, const TextCas
     Row row;
     for (int at = 0; at < rounds; ++at) {
         Round round;
-        if (TimeBaseline(reader, text, &round) &&
+        if (TimeBaseline(reader, text_case, text, &round) &&
             TimeFix(exe_path, reader, text_case, text, &round)) {
             row.rounds.push_back(round);
         } else {

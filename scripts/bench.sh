@@ -3,7 +3,8 @@
 #        VARNELO_EXE=path/to/Varnelo.exe scripts/bench.sh [ROUNDS]
 #
 # Builds build/bench-win32 (the i686 Varnelo.exe with the clipboard
-# benchmark) and runs the benchmark under Wine, printing its table. It runs
+# benchmark; build/bench-win64 on a machine that runs no 32-bit programs)
+# and runs the benchmark under Wine, printing its table. It runs
 # on a private Xvfb display and in its own Wine prefix (build/bench-wine,
 # or $WINEPREFIX), so that no other program shares the clipboard; the
 # prefix's Wine processes are ended afterwards. VARNELO_EXE measures another
@@ -12,10 +13,16 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build/bench-win32"
+TOOLCHAIN="$ROOT/cmake/mingw-w64-i686.cmake"
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "bench: this machine runs no 32-bit programs; the x86_64 build is measured" >&2
+    BUILD="$ROOT/build/bench-win64"
+    TOOLCHAIN="$ROOT/cmake/mingw-w64-x86_64.cmake"
+fi
 JOBS=2
 VARNELO_EXE="${VARNELO_EXE:-$BUILD/Varnelo.exe}"
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
     -DCMAKE_BUILD_TYPE=Release -DVARNELO_BENCH=ON >/dev/null
 cmake --build "$BUILD" -j "$JOBS" >/dev/null
 

@@ -11,9 +11,6 @@
 
 namespace {
 
-const size_t kTitleLineBytes = 90;
-const unsigned char kFirstTextByte = 0x20;
-
 struct Placement {
     const char* what;
     std::vector<e2e::ClipboardItem> placed;
@@ -46,19 +43,6 @@ const std::string kHighLine = Range(0x80, 0xD9);  // 90 bytes, a whole title lin
 const std::string kOtherHighBytes = Range(0xDA, 0xFF) + "\x7f" + "abc";
 const std::string kLongLine = std::string(60, '\x82') + std::string(40, 'z');
 
-// "= " and the first line of the plain text, at most 90 bytes of it, and
-// "..." unless the line ends at a CR or at the end of the text.
-std::string ExpectedTitle(const std::string& plain) {
-    size_t end = 0;
-    while (end < plain.size() && end < kTitleLineBytes &&
-           static_cast<unsigned char>(plain[end]) >= kFirstTextByte) {
-        ++end;
-    }
-    std::string title = "= " + plain.substr(0, end);
-    if (end < plain.size() && plain[end] != '\r') title += "...";
-    return title;
-}
-
 // Waits until Varnelo has looked at the change: its title has left the
 // empty clipboard's, and a removal, made before it closes the clipboard,
 // is then done too.
@@ -82,7 +66,7 @@ bool ExpectLeftAndTitled(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
                             placement.first_format_left) &&
            e2e::Expect(e2e::ReadClipboardText(driver.owner, CF_TEXT, &plain),
                        "plain text is on the clipboard") &&
-           e2e::ExpectEqual("the title", e2e::WindowTitle(varnelo.window), ExpectedTitle(plain));
+           e2e::ExpectEqual("the title", e2e::WindowTitle(varnelo.window), e2e::TextTitle(plain));
 }
 
 bool RunPlacements(const e2e::Driver& driver, const Placement* placements, size_t count) {

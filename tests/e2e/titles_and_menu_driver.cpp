@@ -13,7 +13,6 @@ const char kRegisteredName[] = "Varnelo Driver Format";
 const char kNonTextTitle[] = "[Non-text Format]";
 const char kBitmapTitle[] = "[Bitmap]";
 const int kBitmapSide = 64;
-const size_t kTitleLineBytes = 90;
 const UINT kUnusedCommand = 40006;
 const UINT kNothingDisplayed = 0xFFFFFFFF;
 const int kNameSize = 100;
@@ -96,10 +95,10 @@ bool ExpectDefaultChecked(const e2e::Varnelo& varnelo, bool checked) {
 
 bool TitlesFollowTheClipboard(const e2e::Driver& driver) {
     std::string long_line;
-    for (size_t byte = 0; byte < 2 * kTitleLineBytes + 20; ++byte) {
+    for (size_t byte = 0; byte < 2 * e2e::kTitleLineBytes + 20; ++byte) {
         long_line += static_cast<char>('A' + byte % 26);
     }
-    const std::string exact_line = long_line.substr(0, kTitleLineBytes);
+    const std::string exact_line = long_line.substr(0, e2e::kTitleLineBytes);
     e2e::RunningVarnelo varnelo;
     return e2e::StartWithEmptyClipboard(driver, "", &varnelo) &&
            PlaceOemAndWait(driver, varnelo, "Hello\r\nWorld", "= Hello") &&
