@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #define WINAPI
+#define WINAPIV
 #define CALLBACK
 #define APIENTRY
 
@@ -294,3 +295,6 @@ BOOL WINAPI DeleteObject(HGDIOBJ object);
 
 // Character sets
 BOOL WINAPI OemToCharBuffA(LPCSTR source, LPSTR dest, DWORD length);
+
+// Strings: %d, %u, %s and %%, at most 1024 bytes with the NUL, as in USER32
+int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
