@@ -42,10 +42,10 @@ check_exe() {
     [ "$bytes" -le "$max_bytes" ] ||
         fail "build/$build/Varnelo.exe is $bytes bytes, over its bound of $max_bytes"
     local dll debug
-    for dll in $(sed -n 's/^\s*DLL Name: //p' <<<"$headers"); do
+    while read -r dll; do
         [[ " $ALLOWED_DLLS " == *" ${dll^^} "* ]] ||
             fail "build/$build/Varnelo.exe imports $dll, beyond KERNEL32, USER32, GDI32 and msvcrt"
-    done
+    done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
     debug=$(grep -oE '\.debug_[a-z_]+' <<<"$headers" | paste -sd ' ')
     [ -z "$debug" ] || fail "build/$build/Varnelo.exe keeps debug sections: $debug"
     [ "$problems" -ne "$problems_before" ] ||
