@@ -1,11 +1,12 @@
 #include "clip/format_names.h"
 
-#include <cstdio>
-
 namespace {
 
 // The registered name may take 94 bytes of the title buffer, terminator included.
 constexpr int kRegisteredNameSize = 94;
+
+// wsprintfA has no bound: other_title must hold the longest number.
+static_assert(sizeof "[-2147483648]" <= kOtherTitleSize);
 
 constexpr UINT kRichTextA = 53894;
 constexpr UINT kRichTextB = 54025;
@@ -33,8 +34,10 @@ constexpr NamedFormat kFormatNames[] = {
 };
 
 // The number as signed decimal, as the user sees -1 for "no listed format".
-void FormatNumber(UINT format, char* buffer, size_t size) {
-    std::snprintf(buffer, size, "%d", static_cast<int>(format));
+// wsprintfA rather than the C runtime's printf, which would bring its
+// floating-point formatting into the program; the buffer fits any int.
+void FormatNumber(UINT format, char* buffer) {
+    wsprintfA(buffer, "%d", static_cast<int>(format));
 }
 
 }  // namespace
@@ -54,7 +57,7 @@ const char* KnownFormatName(UINT format, char* buffer) {
 const char* MenuEntryName(UINT format, char* buffer) {
     const char* name = KnownFormatName(format, buffer);
     if (name) return name;
-    FormatNumber(format, buffer, kTitleSize);
+    FormatNumber(format, buffer);
     return buffer;
 }
 
@@ -70,6 +73,6 @@ const char* ListedChoiceTitle(UINT format, char* buffer) {
     const char* name = KnownFormatName(format, buffer);
     if (name) return name;
     // Position 0 keeps its "[".
-    std::snprintf(g_viewer.other_title + 1, kOtherTitleSize - 1, "%d]", static_cast<int>(format));
+    wsprintfA(g_viewer.other_title + 1, "%d]", static_cast<int>(format));
     return g_viewer.other_title;
 }

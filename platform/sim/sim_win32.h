@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #define WINAPI
+#define WINAPIV
 #define CALLBACK
 #define APIENTRY
 
@@ -326,3 +327,6 @@ int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR source, int c
                                int wide_size);
 int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int count, LPSTR target,
                                int size, LPCSTR default_char, LPBOOL used_default);
+
+// Strings: %d, %u, %s and %%, at most 1024 bytes with the NUL, as in USER32
+int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);

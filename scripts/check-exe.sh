@@ -1,0 +1,62 @@
+#!/bin/bash
+# usage: scripts/check-exe.sh win32|win64...
+#
+# Checks the shipped file of each named build, build/<name>/Varnelo.exe: it
+# stays within its size bound, carries no debug sections, and imports from
+# no DLL but KERNEL32, USER32, GDI32 and msvcrt, which every Windows has.
+# Says which file fails which check, and fails if any does.
+set -uo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+WIN32_MAX_BYTES=32768
+WIN64_MAX_BYTES=40960
+ALLOWED_DLLS="KERNEL32.DLL USER32.DLL GDI32.DLL MSVCRT.DLL"
+
+problems=0
+fail() {
+    echo "check-exe: FAIL: $*" >&2
+    problems=$((problems + 1))
+}
+
+check_exe() {
+    local build=$1 max_bytes objdump
+    case "$build" in
+        win32) max_bytes=$WIN32_MAX_BYTES objdump=i686-w64-mingw32-objdump ;;
+        win64) max_bytes=$WIN64_MAX_BYTES objdump=x86_64-w64-mingw32-objdump ;;
+        *)
+            fail "no build named $build (win32 or win64)"
+            return
+            ;;
+    esac
+    local exe="$ROOT/build/$build/Varnelo.exe"
+    if [ ! -f "$exe" ]; then
+        fail "build/$build/Varnelo.exe is missing"
+        return
+    fi
+    local bytes headers problems_before=$problems
+    bytes=$(stat -c %s "$exe")
+    if ! headers=$("$objdump" -h -p "$exe"); then
+        fail "build/$build/Varnelo.exe cannot be read by $objdump"
+        return
+    fi
+    [ "$bytes" -le "$max_bytes" ] ||
+        fail "build/$build/Varnelo.exe is $bytes bytes, over its bound of $max_bytes"
+    local dll debug
+    while read -r dll; do
+        [[ " $ALLOWED_DLLS " == *" ${dll^^} "* ]] ||
+            fail "build/$build/Varnelo.exe imports $dll, beyond KERNEL32, USER32, GDI32 and msvcrt"
+    done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+    debug=$(grep -oE '\.debug_[a-z_]+' <<<"$headers" | paste -sd ' ')
+    [ -z "$debug" ] || fail "build/$build/Varnelo.exe keeps debug sections: $debug"
+    [ "$problems" -ne "$problems_before" ] ||
+        echo "check-exe: build/$build/Varnelo.exe: $bytes bytes of at most $max_bytes, system DLLs only"
+}
+
+if [ $# -eq 0 ]; then
+    echo "usage: $0 win32|win64..." >&2
+    exit 2
+fi
+for build in "$@"; do
+    check_exe "$build"
+done
+[ "$problems" -eq 0 ]
