@@ -33,19 +33,20 @@ struct TextCase {
     LCID locale;            // placed behind the text; 0: none, the platform gives its own
 };
 
+const LCID kNoLocale = 0;
 const LCID kRussian = 0x0419;
 
 const TextCase kTextCases[] = {
-    {"1 KB", kKilobyte, 1},
-    {"1 MB", kMegabyte, 1},
-    {"16 MB", 16 * kMegabyte, 1},
-    {"64 MB", 64 * kMegabyte, 1},
-    {"256 MB", 256 * kMegabyte, 1},
-    {"1 MB, 100000 CR LF", kMegabyte, 100000},
+    {"1 KB", kKilobyte, 1, kNoLocale},
+    {"1 MB", kMegabyte, 1, kNoLocale},
+    {"16 MB", 16 * kMegabyte, 1, kNoLocale},
+    {"64 MB", 64 * kMegabyte, 1, kNoLocale},
+    {"256 MB", 256 * kMegabyte, 1, kNoLocale},
+    {"1 MB, 100000 CR LF", kMegabyte, 100000, kNoLocale},
     {"64 MB, Russian", 64 * kMegabyte, 1, kRussian},
 };
-const TextCase kSmallText = {"1 KB", kKilobyte, 1};
-const TextCase kLargePaint = {"64 MB", 64 * kMegabyte, 1};
+const TextCase kSmallText = {"1 KB", kKilobyte, 1, kNoLocale};
+const TextCase kLargePaint = {"64 MB", 64 * kMegabyte, 1, kNoLocale};
 
 const int kDefaultRounds = 5;
 const int kPaintsPerRound = 3;
@@ -492,7 +493,7 @@ bool TimePaintsOf(const e2e::Varnelo& varnelo, const TextCase& text_case,
     const std::string text = MakeText(text_case);
     const int announced = g_bench.announcements;
     Placing placing;
-    if (!PlaceOemText(text, &placing) ||
+    if (!PlaceOemText(text, text_case.locale, &placing) ||
         !PumpUntil(
             nullptr, [announced] { return g_bench.announcements > announced; },
             kLargeTextTimeoutMs) ||
