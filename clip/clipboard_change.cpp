@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "clip/format_names.h"
+#include "clip/private_content.h"
 
 namespace {
 
@@ -54,9 +55,22 @@ HGLOBAL CopyToNewBlock(const char* text, size_t length) {
     return block;
 }
 
-// Hands the block to the clipboard as its only format, or frees it.
+// Hands the block to the clipboard as its text, with the history and cloud
+// marks placed again behind it, or frees it. Marks that cannot be copied
+// mean no fix; once the clipboard is emptied, a mark that cannot be placed
+// empties it again, since the text must not be published without it.
 void ReplaceClipboardText(HGLOBAL block) {
-    if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) GlobalFree(block);
+    HistoryMarks marks;
+    if (!CopyHistoryMarks(&marks)) {
+        GlobalFree(block);
+        return;
+    }
+    if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) {
+        GlobalFree(block);
+        FreeHistoryMarks(&marks);
+        return;
+    }
+    if (!PlaceHistoryMarks(&marks)) EmptyClipboard();
 }
 
 // With the clipboard open: the text title, from the OEM text itself when
@@ -75,10 +89,27 @@ void ShowTextTitleAndFix(HWND window) {
     if (counted > 1 && g_viewer.fix_enabled && oem_text_first) TrimTrailingLineBreak();
 }
 
-// The text path; false only when the clipboard could not be opened.
+void SetNonTextTitle(HWND window) {
+    char name[kTitleSize];
+    SetWindowTextA(window, ChangeTitle(g_viewer.current_format, name));
+}
+
+// Private content is titled by its display format's name, and no later
+// paint may put its text there.
+void SetPrivateTitle(HWND window) {
+    SetNonTextTitle(window);
+    g_viewer.title_pending = FALSE;
+}
+
+// The text path; false only when the clipboard could not be opened. Content
+// that turned private before the clipboard was opened is not read.
 bool TryTextPath(HWND window) {
     if (!OpenClipboard(window)) return false;
-    ShowTextTitleAndFix(window);
+    if (ClipboardIsPrivate()) {
+        SetPrivateTitle(window);
+    } else {
+        ShowTextTitleAndFix(window);
+    }
     CloseClipboard();
     return true;
 }
@@ -88,11 +119,6 @@ bool TryTextPath(HWND window) {
 void StartClipboardRetry(HWND window, int ticks) {
     if (ticks <= 0 || !SetTimer(window, kRetryTimerId, kRetryIntervalMs, nullptr)) return;
     g_viewer.retry_ticks_left = ticks;
-}
-
-void SetNonTextTitle(HWND window) {
-    char name[kTitleSize];
-    SetWindowTextA(window, ChangeTitle(g_viewer.current_format, name));
 }
 
 }  // namespace
@@ -174,7 +200,11 @@ void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     if (g_viewer.current_format == CF_TEXT) {
         // A chosen format has left the clipboard and plain text has won.
         if (g_viewer.priority_list[0] != CF_TEXT) SendMessageA(window, WM_COMMAND, IDM_DEFAULT, 0);
-        if (!TryTextPath(window)) StartClipboardRetry(window, kRetryBoundMs / kRetryIntervalMs);
+        if (ClipboardIsPrivate()) {
+            SetPrivateTitle(window);
+        } else if (!TryTextPath(window)) {
+            StartClipboardRetry(window, kRetryBoundMs / kRetryIntervalMs);
+        }
     } else {
         SetNonTextTitle(window);
     }
