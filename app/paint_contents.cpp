@@ -2,6 +2,7 @@
 
 #include "app/viewer_window.h"
 #include "clip/clipboard_change.h"
+#include "clip/private_content.h"
 
 namespace {
 
@@ -11,6 +12,7 @@ constexpr UINT kChosenFormatFlags = DT_EXPANDTABS | DT_WORDBREAK;
 constexpr char kCannotOpen[] = "Unable to open clipboard.";
 constexpr char kNoDataOfFormat[] = "No data of this format in clipboard.";
 constexpr char kNoTextOrBitmap[] = "No TEXT or BITMAP data in clipboard.";
+constexpr char kPrivateData[] = "Private data in clipboard.";
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 
@@ -145,7 +147,7 @@ void DrawTextBlock(HWND window, HDC dc, const RECT& client, HANDLE block,
 // read and just its visible lines converted, so that painting never makes
 // the platform convert the whole text.
 void PaintText(HWND window, HDC dc, const RECT& client) {
-    if (!OpenClipboard(window)) {
+    if (!OpenClipboardToRead(window)) {
         DrawCentredMessage(dc, client, kCannotOpen);
         return;
     }
@@ -161,7 +163,7 @@ void PaintText(HWND window, HDC dc, const RECT& client) {
 void PaintBitmap(HWND window, HDC dc, const RECT& client) {
     HDC memory = CreateCompatibleDC(dc);
     if (!memory) return;
-    if (OpenClipboard(window)) {
+    if (OpenClipboardToRead(window)) {
         HANDLE bitmap = GetClipboardData(CF_BITMAP);
         if (bitmap) {
             HGDIOBJ previous = SelectObject(memory, bitmap);
@@ -188,7 +190,7 @@ void PaintChosenFormat(HDC dc, RECT client) {
 }
 
 void PaintChosenOrNothing(HWND window, HDC dc, const RECT& client) {
-    if (g_viewer.current_format == g_viewer.priority_list[0] && OpenClipboard(window)) {
+    if (g_viewer.current_format == g_viewer.priority_list[0] && OpenClipboardToRead(window)) {
         PaintChosenFormat(dc, client);
         CloseClipboard();
         return;
@@ -204,7 +206,9 @@ void PaintContents(HWND window) {
     if (!dc) return;
     RECT client;
     GetClientRect(window, &client);
-    if (g_viewer.current_format == CF_TEXT) {
+    if (ClipboardIsPrivate()) {
+        DrawCentredMessage(dc, client, kPrivateData);
+    } else if (g_viewer.current_format == CF_TEXT) {
         PaintText(window, dc, client);
     } else if (g_viewer.current_format == CF_BITMAP) {
         PaintBitmap(window, dc, client);

@@ -6,6 +6,7 @@
 
 #include "clip/format_names.h"
 #include "clip/text_code_pages.h"
+#include "clip/private_content.h"
 
 namespace {
 
@@ -83,14 +84,24 @@ void PlaceOrFree(UINT format, HGLOBAL block) {
 // Hands the block to the clipboard as its text, or frees it. The locale goes
 // back behind it: emptying drops it, and without it the platform would make
 // the other text formats through the code pages of this thread's locale.
+// The history and cloud marks follow: marks that cannot be copied mean no
+// fix, and once the clipboard is emptied, a mark that cannot be placed
+// empties it again, since the text must not be published without it.
 void ReplaceClipboardText(HGLOBAL block) {
+    HistoryMarks marks;
+    if (!CopyHistoryMarks(&marks)) {
+        GlobalFree(block);
+        return;
+    }
     HGLOBAL locale = CopyClipboardBlock(CF_LOCALE);
     if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) {
         GlobalFree(block);
         if (locale) GlobalFree(locale);
+        FreeHistoryMarks(&marks);
         return;
     }
     PlaceOrFree(CF_LOCALE, locale);
+    if (!PlaceHistoryMarks(&marks)) EmptyClipboard();
 }
 
 // With the clipboard open: the text title, from the OEM text itself when
@@ -111,10 +122,27 @@ void ShowTextTitleAndFix(HWND window) {
     if (counted > 1 && g_viewer.fix_enabled && oem_text_first) TrimTrailingLineBreak();
 }
 
-// The text path; false only when the clipboard could not be opened.
+void SetNonTextTitle(HWND window) {
+    char name[kTitleSize];
+    SetWindowTextA(window, ChangeTitle(g_viewer.current_format, name));
+}
+
+// Private content is titled by its display format's name, and no later
+// paint may put its text there.
+void SetPrivateTitle(HWND window) {
+    SetNonTextTitle(window);
+    g_viewer.title_pending = FALSE;
+}
+
+// The text path; false only when the clipboard could not be opened. Content
+// that turned private before the clipboard was opened is not read.
 bool TryTextPath(HWND window) {
     if (!OpenClipboard(window)) return false;
-    ShowTextTitleAndFix(window);
+    if (ClipboardIsPrivate()) {
+        SetPrivateTitle(window);
+    } else {
+        ShowTextTitleAndFix(window);
+    }
     CloseClipboard();
     return true;
 }
@@ -124,11 +152,6 @@ bool TryTextPath(HWND window) {
 void StartClipboardRetry(HWND window, int ticks) {
     if (ticks <= 0 || !SetTimer(window, kRetryTimerId, kRetryIntervalMs, nullptr)) return;
     g_viewer.retry_ticks_left = ticks;
-}
-
-void SetNonTextTitle(HWND window) {
-    char name[kTitleSize];
-    SetWindowTextA(window, ChangeTitle(g_viewer.current_format, name));
 }
 
 }  // namespace
@@ -212,7 +235,11 @@ void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     if (g_viewer.current_format == CF_TEXT) {
         // A chosen format has left the clipboard and plain text has won.
         if (g_viewer.priority_list[0] != CF_TEXT) SendMessageA(window, WM_COMMAND, IDM_DEFAULT, 0);
-        if (!TryTextPath(window)) StartClipboardRetry(window, kRetryBoundMs / kRetryIntervalMs);
+        if (ClipboardIsPrivate()) {
+            SetPrivateTitle(window);
+        } else if (!TryTextPath(window)) {
+            StartClipboardRetry(window, kRetryBoundMs / kRetryIntervalMs);
+        }
     } else {
         SetNonTextTitle(window);
     }

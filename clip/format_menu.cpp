@@ -1,6 +1,7 @@
 #include "clip/format_menu.h"
 
 #include "clip/format_names.h"
+#include "clip/private_content.h"
 
 namespace {
 
@@ -69,8 +70,9 @@ void SelectDefaultFormat(HWND window) {
     UncheckListedEntries();
     g_viewer.priority_list[0] = CF_TEXT;
     RecomputeCurrentFormat();
-    // The first paint of the text replaces the provisional "[TEXT]".
-    if (g_viewer.current_format == CF_TEXT) g_viewer.title_pending = TRUE;
+    // The first paint of the text replaces the provisional "[TEXT]", unless
+    // the text is private.
+    if (g_viewer.current_format == CF_TEXT && !ClipboardIsPrivate()) g_viewer.title_pending = TRUE;
     char name[kTitleSize];
     SetWindowTextA(window, ChangeTitle(g_viewer.current_format, name));
     InvalidateRect(window, nullptr, TRUE);

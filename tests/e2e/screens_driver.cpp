@@ -300,11 +300,25 @@ bool ChosenFormatAsWrappedText(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// Text marked private is not drawn; one centred message stands in for it.
+bool PrivateTextAsACentredMessage(const e2e::Driver& driver) {
+    const UINT mark = RegisterClipboardFormatA("Clipboard Viewer Ignore");
+    e2e::RunningVarnelo varnelo;
+    return StartShown(driver, &varnelo) &&
+           e2e::PlaceClipboardItems(driver.owner,
+                                    {{CF_TEXT, std::string("hunter2-secret", 15)}, {mark, "1"}}) &&
+           e2e::WaitForTitle(varnelo.window, "[TEXT]") &&
+           ExpectScreen(driver, varnelo, "private", ShowsCentredLine,
+                        "\"Private data in clipboard.\" centred") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"message_when_nothing_to_show", MessageWhenNothingToShow},
     {"text_from_the_top_left_corner", TextFromTheTopLeftCorner},
     {"bitmap_at_its_own_size", BitmapAtItsOwnSize},
     {"chosen_format_as_wrapped_text", ChosenFormatAsWrappedText},
+    {"private_text_as_a_centred_message", PrivateTextAsACentredMessage},
 };
 
 }  // namespace

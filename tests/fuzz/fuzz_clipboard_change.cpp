@@ -34,6 +34,7 @@
 
 #include "app/viewer_window.h"
 #include "clip/clipboard_change.h"
+#include "clip/private_content.h"
 #include "sim/sim_desktop.h"
 
 namespace {
@@ -294,10 +295,18 @@ bool EndsInLineBreak(const std::string& text) {
     return n >= 2 && text[n - 2] == '\r' && text[n - 1] == '\n';
 }
 
+// Marks for history or cloud sync that cannot be copied leave the text unfixed.
+bool HoldsHistoryMark() {
+    for (const char* name : {"CanIncludeInClipboardHistory", "CanUploadToCloudClipboard"}) {
+        if (IsClipboardFormatAvailable(RegisterClipboardFormatA(name))) return true;
+    }
+    return false;
+}
+
 // OEM text first on the clipboard keeps no trailing CR LF once the viewer
 // has seen it, unless it is at most one byte long or removal is off.
 void CheckTrailingLineBreakGone() {
-    if (!g_run.plain || !g_viewer.fix_enabled) return;
+    if (!g_run.plain || !g_viewer.fix_enabled || ClipboardIsPrivate() || HoldsHistoryMark()) return;
     std::vector<UINT> formats = sim::ClipboardFormats();
     if (formats.empty() || formats.front() != CF_OEMTEXT) return;
     if (TextLength(sim::ClipboardBlock(CF_TEXT)) <= 1) return;
@@ -309,6 +318,11 @@ void CheckTrailingLineBreakGone() {
 // the clipboard, however the viewer came to read it.
 void CheckTextTitle() {
     if (!g_run.plain || g_run.locale_placed || g_viewer.title_pending) return;
+    if (ClipboardIsPrivate()) {
+        Require(sim::WindowTitle(g_run.viewer).compare(0, 2, "= ") != 0,
+                "private content is titled from its text");
+        return;
+    }
     if (GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount) != CF_TEXT) return;
     std::string text = sim::ClipboardBlock(CF_TEXT);
     if (text.empty()) return;
