@@ -1,7 +1,8 @@
 // End-to-end test of the real Varnelo.exe: OEM text with bytes above 0x7F
-// gets the title that the platform's own plain text of it gives, and text
-// placed as plain text first, as OEM text with plain text of its own, or as
-// Unicode text first is titled from its plain text and judged by it.
+// gets the title that the platform's own plain text of it gives, also in
+// the locales of other languages, whose text keeps its meaning when fixed;
+// text placed as plain text first, as OEM text with plain text of its own,
+// or as Unicode text first is titled from its plain text and judged by it.
 //
 // usage: oem_title_driver PATH\TO\Varnelo.exe WORK_DIR [CASE]
 #include <string>
@@ -69,17 +70,20 @@ bool ExpectLeftAndTitled(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
            e2e::ExpectEqual("the title", e2e::WindowTitle(varnelo.window), e2e::TextTitle(plain));
 }
 
+bool PlaceAndCheck(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
+                   const Placement& placement) {
+    e2e::Log("placing %s", placement.what);
+    return e2e::EmptyTheClipboard(driver.owner) &&
+           e2e::WaitForTitle(varnelo.window, e2e::kEmptyTitle) &&
+           e2e::PlaceClipboardItems(driver.owner, placement.placed) && WaitUntilSeen(varnelo) &&
+           ExpectLeftAndTitled(driver, varnelo, placement);
+}
+
 bool RunPlacements(const e2e::Driver& driver, const Placement* placements, size_t count) {
     e2e::RunningVarnelo varnelo;
     if (!e2e::StartWithEmptyClipboard(driver, "", &varnelo)) return false;
     for (const Placement* placement = placements; placement != placements + count; ++placement) {
-        e2e::Log("placing %s", placement->what);
-        if (!e2e::EmptyTheClipboard(driver.owner) ||
-            !e2e::WaitForTitle(varnelo.window, e2e::kEmptyTitle) ||
-            !e2e::PlaceClipboardItems(driver.owner, placement->placed) || !WaitUntilSeen(varnelo) ||
-            !ExpectLeftAndTitled(driver, varnelo, *placement)) {
-            return false;
-        }
+        if (!PlaceAndCheck(driver, varnelo, *placement)) return false;
     }
     return e2e::ExitsWithZero(varnelo);
 }
@@ -135,9 +139,75 @@ bool TitlesAndJudgesPlacedPlainText(const e2e::Driver& driver) {
     return RunPlacements(driver, placements, sizeof placements / sizeof placements[0]);
 }
 
+// OEM text in the code page of another language's locale, placed with it.
+struct LocaleText {
+    const char* what;
+    LCID locale;
+    std::string oem;
+    std::wstring text;
+};
+
+std::string Repeated(const std::string& bytes, int times) {
+    std::string repeated;
+    while (times-- > 0) repeated += bytes;
+    return repeated;
+}
+
+const LocaleText kLocaleTexts[] = {
+    {"Russian in code page 866", 0x0419, "\xaf\xe0\xa8\xa2\xa5\xe2 \xac\xa8\xe0",
+     L"\u043f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440"},
+    {"Greek in code page 737", 0x0408, "\x9a\x9c\xa0\x98 \xa9\xa6\xac",
+     L"\u03b3\u03b5\u03b9\u03b1 \u03c3\u03bf\u03c5"},
+    // 101 bytes of two-byte characters: the title stops inside the 45th.
+    {"Japanese in code page 932", 0x0411, "x" + Repeated("\x93\xfa", 50),
+     L"x" + std::wstring(50, L'\u65e5')},
+};
+
+std::string LocaleBytes(LCID locale) {
+    return std::string(reinterpret_cast<const char*>(&locale), sizeof locale);
+}
+
+std::string UnicodeText(const std::string& block) {
+    const wchar_t* units = reinterpret_cast<const wchar_t*>(block.data());
+    std::wstring text(units, wcsnlen(units, block.size() / sizeof(wchar_t)));
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// The fix put the locale back behind the text, so Unicode readers get the
+// text's own characters.
+bool ExpectMeaningKept(const e2e::Driver& driver, const LocaleText& placed) {
+    std::string locale;
+    std::string unicode;
+    const std::wstring& text = placed.text;
+    return e2e::ReadClipboardBlock(driver.owner, CF_LOCALE, &locale) &&
+           e2e::ExpectEqual("the locale", locale, LocaleBytes(placed.locale)) &&
+           e2e::ReadClipboardBlock(driver.owner, CF_UNICODETEXT, &unicode) &&
+           e2e::ExpectEqual("the Unicode text", UnicodeText(unicode),
+                            std::string(reinterpret_cast<const char*>(text.data()),
+                                        text.size() * sizeof(wchar_t)));
+}
+
+bool OtherLocalesKeepTheirMeaning(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    if (!e2e::StartWithEmptyClipboard(driver, "", &varnelo)) return false;
+    for (const LocaleText& text : kLocaleTexts) {
+        const Placement placement = {
+            text.what,
+            {{CF_OEMTEXT, WithNul(text.oem + "\r\n")}, {CF_LOCALE, LocaleBytes(text.locale)}},
+            CF_OEMTEXT,
+            text.oem,
+            CF_OEMTEXT};
+        if (!PlaceAndCheck(driver, varnelo, placement) || !ExpectMeaningKept(driver, text)) {
+            return false;
+        }
+    }
+    return e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"oem_text_titled_as_its_plain_text", TitlesOemTextAsItsPlainText},
     {"placed_plain_text_titles_and_judges", TitlesAndJudgesPlacedPlainText},
+    {"other_locales_keep_their_meaning", OtherLocalesKeepTheirMeaning},
 };
 
 }  // namespace
