@@ -41,21 +41,6 @@ size_t LengthWithoutTrailingLineBreaks(const char* text, size_t length) {
     return length;
 }
 
-// A new shareable block holding exactly `length` bytes of `text` and a NUL.
-HGLOBAL CopyToNewBlock(const char* text, size_t length) {
-    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, length + 1);
-    if (!block) return nullptr;
-    char* bytes = static_cast<char*>(GlobalLock(block));
-    if (!bytes) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    std::memcpy(bytes, text, length);
-    bytes[length] = '\0';
-    GlobalUnlock(block);
-    return block;
-}
-
 // A new shareable block holding the whole of the clipboard's block of `format`.
 HGLOBAL CopyClipboardBlock(UINT format) {
     HANDLE source = GetClipboardData(format);
@@ -63,15 +48,7 @@ HGLOBAL CopyClipboardBlock(UINT format) {
     const char* bytes = static_cast<const char*>(GlobalLock(source));
     if (!bytes) return nullptr;
     size_t size = GlobalSize(source);
-    HGLOBAL copy = size ? GlobalAlloc(kSharedBlockFlags, size) : nullptr;
-    void* target = copy ? GlobalLock(copy) : nullptr;
-    if (target) {
-        std::memcpy(target, bytes, size);
-        GlobalUnlock(copy);
-    } else if (copy) {
-        GlobalFree(copy);
-        copy = nullptr;
-    }
+    HGLOBAL copy = size ? NewSharedBlock(bytes, size, size) : nullptr;
     GlobalUnlock(source);
     return copy;
 }
@@ -156,6 +133,20 @@ void StartClipboardRetry(HWND window, int ticks) {
 
 }  // namespace
 
+HGLOBAL NewSharedBlock(const void* bytes, size_t count, size_t size) {
+    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, size);
+    if (!block) return nullptr;
+    char* target = static_cast<char*>(GlobalLock(block));
+    if (!target) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(target, bytes, count);
+    std::memset(target + count, 0, size - count);
+    GlobalUnlock(block);
+    return block;
+}
+
 // Texts of many megabytes are measured twice for each fix, so whole words
 // are tested first, then the bytes of the word that holds the NUL.
 size_t MeasureText(const char* text, size_t block_size) {
@@ -224,7 +215,8 @@ void TrimTrailingLineBreak() {
     if (!oem) return;
     size_t length = MeasureText(oem, GlobalSize(oem_block));
     size_t kept = LengthWithoutTrailingLineBreaks(oem, length);
-    HGLOBAL fixed = kept < length ? CopyToNewBlock(oem, kept) : nullptr;
+    // Exactly the text left and its NUL.
+    HGLOBAL fixed = kept < length ? NewSharedBlock(oem, kept, kept + 1) : nullptr;
     GlobalUnlock(oem_block);
     if (fixed) ReplaceClipboardText(fixed);
 }

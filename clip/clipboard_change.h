@@ -13,6 +13,10 @@ constexpr UINT_PTR kRetryTimerId = 1;
 constexpr UINT kRetryIntervalMs = 50;
 constexpr UINT kRetryBoundMs = 10000;
 
+// A new shareable block of `size` bytes for the clipboard: the `count`
+// bytes given, then zeros.
+HGLOBAL NewSharedBlock(const void* bytes, size_t count, size_t size);
+
 // Length of the text in a block: up to the first NUL or the block's end.
 size_t MeasureText(const char* text, size_t block_size);
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "clip/clipboard_change.h"
+
 namespace {
 
 // Any data under either name marks the whole content as not to be looked at.
@@ -10,7 +12,6 @@ constexpr const char* kPrivateMarkNames[] = {"Clipboard Viewer Ignore",
 // A DWORD under either name; 0 keeps the content out of history or cloud sync.
 constexpr const char* kHistoryMarkNames[kHistoryMarkKinds] = {"CanIncludeInClipboardHistory",
                                                               "CanUploadToCloudClipboard"};
-constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
 
 bool IsAvailable(const char* name, UINT* format) {
     *format = RegisterClipboardFormatA(name);
@@ -26,19 +27,6 @@ bool ReadMarkValue(UINT format, DWORD* value) {
     std::memcpy(value, bytes, sizeof *value);
     GlobalUnlock(block);
     return true;
-}
-
-HGLOBAL NewMarkBlock(DWORD value) {
-    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, sizeof value);
-    if (!block) return nullptr;
-    void* bytes = GlobalLock(block);
-    if (!bytes) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    std::memcpy(bytes, &value, sizeof value);
-    GlobalUnlock(block);
-    return block;
 }
 
 }  // namespace
@@ -66,7 +54,9 @@ bool CopyHistoryMarks(HistoryMarks* marks) {
         UINT format;
         if (!IsAvailable(name, &format)) continue;
         DWORD value;
-        HGLOBAL block = ReadMarkValue(format, &value) ? NewMarkBlock(value) : nullptr;
+        HGLOBAL block = ReadMarkValue(format, &value)
+                            ? NewSharedBlock(&value, sizeof value, sizeof value)
+                            : nullptr;
         if (!block) {
             FreeHistoryMarks(marks);
             return false;
