@@ -112,8 +112,9 @@ void DrawVisibleText(HDC dc, const TextSource& source, const RECT& client) {
     }
 }
 
-bool EndsWord(char byte) {
-    return byte == ' ' || byte == '\t' || IsLineBreak(byte);
+// Where the platform may wrap a line: at a space or a tab.
+bool IsBlank(char byte) {
+    return byte == ' ' || byte == '\t';
 }
 
 // Where the visible part of wrapped text ends, however the platform wraps:
@@ -125,7 +126,7 @@ size_t WrappedVisibleEnd(const char* text, size_t size, const VisibleArea& area)
     for (int line = 0; line < area.lines && !EndsText(text, at, size); ++line) {
         size_t budget_end = at + area.line_bytes + 2;
         while (!EndsText(text, at, size) && !IsLineBreak(text[at]) &&
-               (at < budget_end || !EndsWord(text[at]))) {
+               (at < budget_end || !IsBlank(text[at]))) {
             ++at;
         }
         if (!EndsText(text, at, size) && IsLineBreak(text[at])) at = SkipLineBreak(text, at, size);
