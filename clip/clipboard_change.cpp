@@ -133,6 +133,16 @@ void StartClipboardRetry(HWND window, int ticks) {
 
 }  // namespace
 
+bool ReadClipboardDword(UINT format, DWORD* value) {
+    HANDLE block = GetClipboardData(format);
+    if (!block || GlobalSize(block) < sizeof *value) return false;
+    const void* bytes = GlobalLock(block);
+    if (!bytes) return false;
+    std::memcpy(value, bytes, sizeof *value);
+    GlobalUnlock(block);
+    return true;
+}
+
 HGLOBAL NewSharedBlock(const void* bytes, size_t count, size_t size) {
     HGLOBAL block = GlobalAlloc(kSharedBlockFlags, size);
     if (!block) return nullptr;

@@ -17,6 +17,10 @@ constexpr UINT kRetryBoundMs = 10000;
 // bytes given, then zeros.
 HGLOBAL NewSharedBlock(const void* bytes, size_t count, size_t size);
 
+// With the clipboard open: the DWORD at the start of the block of `format`;
+// false when there is none or the block is shorter.
+bool ReadClipboardDword(UINT format, DWORD* value);
+
 // Length of the text in a block: up to the first NUL or the block's end.
 size_t MeasureText(const char* text, size_t block_size);
 

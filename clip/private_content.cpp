@@ -1,7 +1,5 @@
 #include "clip/private_content.h"
 
-#include <cstring>
-
 #include "clip/clipboard_change.h"
 
 namespace {
@@ -16,17 +14,6 @@ constexpr const char* kHistoryMarkNames[kHistoryMarkKinds] = {"CanIncludeInClipb
 bool IsAvailable(const char* name, UINT* format) {
     *format = RegisterClipboardFormatA(name);
     return *format != 0 && IsClipboardFormatAvailable(*format);
-}
-
-// The mark's value, read only when its block holds a whole DWORD.
-bool ReadMarkValue(UINT format, DWORD* value) {
-    HANDLE block = GetClipboardData(format);
-    if (!block || GlobalSize(block) < sizeof *value) return false;
-    const void* bytes = GlobalLock(block);
-    if (!bytes) return false;
-    std::memcpy(value, bytes, sizeof *value);
-    GlobalUnlock(block);
-    return true;
 }
 
 }  // namespace
@@ -54,7 +41,7 @@ bool CopyHistoryMarks(HistoryMarks* marks) {
         UINT format;
         if (!IsAvailable(name, &format)) continue;
         DWORD value;
-        HGLOBAL block = ReadMarkValue(format, &value)
+        HGLOBAL block = ReadClipboardDword(format, &value)
                             ? NewSharedBlock(&value, sizeof value, sizeof value)
                             : nullptr;
         if (!block) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "clip/clipboard_change.h"
+
 namespace {
 
 // Text is converted in pieces of whole characters, each small enough for
@@ -13,14 +15,8 @@ constexpr size_t kPlainPieceBytes = kPieceBytes * kMaxBytesPerCharacter;
 
 // The locale placed with the text, or the user's when there is none.
 LCID ClipboardLocale() {
-    LCID locale = LOCALE_USER_DEFAULT;
-    HANDLE block = GetClipboardData(CF_LOCALE);
-    if (!block) return locale;
-    const void* bytes = GlobalLock(block);
-    if (!bytes) return locale;
-    if (GlobalSize(block) >= sizeof locale) std::memcpy(&locale, bytes, sizeof locale);
-    GlobalUnlock(block);
-    return locale;
+    DWORD locale;
+    return ReadClipboardDword(CF_LOCALE, &locale) ? locale : LOCALE_USER_DEFAULT;
 }
 
 // A locale the platform does not know converts through the process's pages.
