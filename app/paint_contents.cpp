@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "app/viewer_window.h"
-#include "clip/clipboard_change.h"
+#include "clip/clipboard_text.h"
 #include "clip/private_content.h"
 
 namespace {
@@ -17,18 +17,18 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 
 // Every glyph shown takes at least one pixel, and a mnemonic "&" hides only
-// itself, so a line shows at most one glyph for every two bytes; bytes past
-// that bound lie beyond the right edge. One more line is laid out than fits,
-// for the partly visible one, and the break bytes of a line take two more.
+// itself, so a line shows at most one character for every two units; units
+// past that bound lie beyond the right edge. One more line is laid out than
+// fits, for the partly visible one, and the break of a line takes two more.
 struct VisibleArea {
     int line_height;
     int lines;
-    size_t line_bytes;
+    size_t line_units;
 };
 
 VisibleArea MeasureVisibleArea(HDC dc, const RECT& client) {
-    TEXTMETRICA metrics;
-    int line_height = GetTextMetricsA(dc, &metrics) && metrics.tmHeight > 0 ? metrics.tmHeight : 1;
+    TEXTMETRICW metrics;
+    int line_height = GetTextMetricsW(dc, &metrics) && metrics.tmHeight > 0 ? metrics.tmHeight : 1;
     int width = std::max<LONG>(client.right, 0);
     return {line_height, std::max<LONG>(client.bottom, 0) / line_height + 1,
             2 * static_cast<size_t>(width) + 2};
@@ -38,126 +38,114 @@ void DrawCentredMessage(HDC dc, RECT client, const char* message) {
     DrawTextA(dc, message, -1, &client, kMessageFlags);
 }
 
-bool IsLineBreak(char byte) {
-    return byte == kCarriageReturn || byte == kLineFeed;
+bool IsLineBreak(unsigned unit) {
+    return unit == kCarriageReturn || unit == kLineFeed;
 }
 
-bool EndsText(const char* text, size_t at, size_t size) {
-    return at >= size || text[at] == '\0';
-}
-
-// Text to draw, up to its NUL or its block's end: plain text, or OEM text
-// converted a line at a time through its code pages. The whole text is
-// never scanned.
-struct TextSource {
-    const char* bytes;
-    size_t block_size;
-    const TextCodePages* oem_pages;  // null for plain text
-};
-
-// OEM text is walked a character at a time: a lead byte takes the byte after
-// it along, a CR or LF too, just as the platform's conversion does.
-size_t NextCharacter(const TextSource& source, size_t at) {
-    if (!source.oem_pages) return at + 1;
-    return NextOemCharacter(*source.oem_pages, source.bytes, at, source.block_size);
-}
-
-// The line ends at a break, at the text's NUL or at the block's end.
-size_t FindLineEnd(const TextSource& source, size_t start) {
+// The line ends at a break, at the text's NUL or at the block's end. A lead
+// byte takes the byte after it along, a CR or LF too, just as the
+// platform's conversion does.
+size_t FindLineEnd(const TextBlock& text, size_t start) {
     size_t end = start;
-    while (!EndsText(source.bytes, end, source.block_size) && !IsLineBreak(source.bytes[end])) {
-        end = NextCharacter(source, end);
+    while (!EndsText(text, end) && !IsLineBreak(TextUnit(text, end))) {
+        end = NextCharacter(text, end);
     }
     return end;
 }
 
 // A CR or LF, with the other one after it, is one break: "\r\n" and "\n\r"
 // end one line, "\r\r" ends two.
-size_t SkipLineBreak(const char* text, size_t at, size_t size) {
+size_t SkipLineBreak(const TextBlock& text, size_t at) {
     size_t next = at + 1;
-    if (next < size && IsLineBreak(text[next]) && text[next] != text[at]) return next + 1;
+    if (next < text.units && IsLineBreak(TextUnit(text, next)) &&
+        TextUnit(text, next) != TextUnit(text, at)) {
+        return next + 1;
+    }
     return next;
 }
 
-// A converted line keeps at most this many bytes, the bound of a client
-// area 4095 pixels wide.
-constexpr size_t kMaxConvertedLineBytes = 8192;
+// A drawn line keeps at most this many units, the bound of a client area
+// 4095 pixels wide.
+constexpr size_t kMaxLineUnits = 8192;
 
-// Draws at most `shown` bytes of the line's plain text.
-void DrawLine(HDC dc, const TextSource& source, size_t start, size_t end, size_t shown,
-              RECT* rect) {
-    if (!source.oem_pages) {
-        DrawTextA(dc, source.bytes + start, static_cast<int>(std::min(end - start, shown)), rect,
-                  kTextFlags);
-        return;
-    }
-    char converted[kMaxConvertedLineBytes];
-    size_t count = ConvertOemText(*source.oem_pages, source.bytes + start, end - start, converted,
-                                  std::min(shown, kMaxConvertedLineBytes));
-    DrawTextA(dc, converted, static_cast<int>(count), rect, kTextFlags);
+// Draws at most `shown` characters of the line.
+void DrawLine(HDC dc, const TextBlock& text, size_t start, size_t end, size_t shown, RECT* rect) {
+    WCHAR line[kMaxLineUnits];
+    size_t count = ConvertText(text, start, end, line, std::min(shown, kMaxLineUnits));
+    DrawTextW(dc, line, static_cast<int>(count), rect, kTextFlags);
 }
 
 // Draws the text as flags 0 would from the top-left corner, one line at a
-// time and only the lines and bytes that can show in the client area.
-void DrawVisibleText(HDC dc, const TextSource& source, const RECT& client) {
+// time and only the lines and characters that can show in the client area.
+void DrawVisibleText(HDC dc, const TextBlock& text, const RECT& client) {
     VisibleArea area = MeasureVisibleArea(dc, client);
     RECT line_rect = client;
     size_t start = 0;
     for (int line = 0; line < area.lines; ++line) {
-        size_t end = FindLineEnd(source, start);
+        size_t end = FindLineEnd(text, start);
         line_rect.top = client.top + line * area.line_height;
-        DrawLine(dc, source, start, end, area.line_bytes, &line_rect);
-        if (EndsText(source.bytes, end, source.block_size)) return;
-        start = SkipLineBreak(source.bytes, end, source.block_size);
+        DrawLine(dc, text, start, end, area.line_units, &line_rect);
+        if (EndsText(text, end)) return;
+        start = SkipLineBreak(text, end);
     }
 }
 
 // Where the platform may wrap a line: at a space or a tab.
-bool IsBlank(char byte) {
-    return byte == ' ' || byte == '\t';
+bool IsBlank(unsigned unit) {
+    return unit == ' ' || unit == '\t';
 }
 
 // Where the visible part of wrapped text ends, however the platform wraps:
-// each line holds at most line_bytes bytes and its break, and a word that
+// each line holds at most line_units units and its break, and a word that
 // crosses that budget runs on to its end, as a platform that never breaks a
 // word draws it, clipped on one line.
-size_t WrappedVisibleEnd(const char* text, size_t size, const VisibleArea& area) {
+size_t WrappedVisibleEnd(const TextBlock& text, const VisibleArea& area) {
     size_t at = 0;
-    for (int line = 0; line < area.lines && !EndsText(text, at, size); ++line) {
-        size_t budget_end = at + area.line_bytes + 2;
-        while (!EndsText(text, at, size) && !IsLineBreak(text[at]) &&
-               (at < budget_end || !IsBlank(text[at]))) {
-            ++at;
+    for (int line = 0; line < area.lines && !EndsText(text, at); ++line) {
+        size_t budget_end = at + area.line_units + 2;
+        while (!EndsText(text, at) && !IsLineBreak(TextUnit(text, at)) &&
+               (at < budget_end || !IsBlank(TextUnit(text, at)))) {
+            at = NextCharacter(text, at);
         }
-        if (!EndsText(text, at, size) && IsLineBreak(text[at])) at = SkipLineBreak(text, at, size);
+        if (!EndsText(text, at) && IsLineBreak(TextUnit(text, at))) at = SkipLineBreak(text, at);
     }
     return at;
 }
 
-void DrawTextBlock(HWND window, HDC dc, const RECT& client, HANDLE block,
-                   const TextCodePages* oem_pages) {
-    const char* bytes = static_cast<const char*>(GlobalLock(block));
-    if (!bytes) return;
-    TextSource source = {bytes, GlobalSize(block), oem_pages};
-    DrawVisibleText(dc, source, client);
-    if (g_viewer.title_pending) SetTextTitle(window, bytes, source.block_size, oem_pages);
-    GlobalUnlock(block);
-}
-
-// When the plain text is only the conversion of OEM text, the OEM text is
-// read and just its visible lines converted, so that painting never makes
-// the platform convert the whole text.
+// The text format that was placed is read, and just its visible lines
+// converted, so that painting never makes the platform convert the whole text.
 void PaintText(HWND window, HDC dc, const RECT& client) {
     if (!OpenClipboardToRead(window)) {
         DrawCentredMessage(dc, client, kCannotOpen);
         return;
     }
-    bool oem = EnumClipboardFormats(0) == CF_OEMTEXT && PlainTextIsFromOemText();
-    TextCodePages pages;
-    if (oem) ReadClipboardCodePages(&pages);
-    HANDLE block = GetClipboardData(oem ? CF_OEMTEXT : CF_TEXT);
-    if (block) DrawTextBlock(window, dc, client, block, oem ? &pages : nullptr);
+    TextBlock text;
+    if (LockTextBlock(PlacedTextFormat(), &text)) {
+        DrawVisibleText(dc, text, client);
+        if (g_viewer.title_pending) SetTextTitle(window, text);
+        UnlockTextBlock(text);
+    }
     CloseClipboard();
+}
+
+// Wraps the visible part of a chosen text as the chosen format's bytes are
+// wrapped. Unicode text is drawn from its block; other text is converted
+// into a block of its own first.
+void DrawWrappedText(HDC dc, RECT client, const TextBlock& text) {
+    size_t end = WrappedVisibleEnd(text, MeasureVisibleArea(dc, client));
+    if (text.wide) {
+        DrawTextW(dc, static_cast<const WCHAR*>(text.data), static_cast<int>(end), &client,
+                  kChosenFormatFlags);
+        return;
+    }
+    HGLOBAL buffer = end ? GlobalAlloc(GMEM_MOVEABLE, end * sizeof(WCHAR)) : nullptr;
+    WCHAR* wide = buffer ? static_cast<WCHAR*>(GlobalLock(buffer)) : nullptr;
+    if (wide) {
+        size_t count = ConvertText(text, 0, end, wide, end);
+        DrawTextW(dc, wide, static_cast<int>(count), &client, kChosenFormatFlags);
+        GlobalUnlock(buffer);
+    }
+    if (buffer) GlobalFree(buffer);
 }
 
 // The bitmap at its own size from the top-left corner, cut at the edges.
@@ -176,18 +164,16 @@ void PaintBitmap(HWND window, HDC dc, const RECT& client) {
     DeleteDC(memory);
 }
 
-// Any other chosen format's bytes, shown as text up to their first zero byte.
+// A chosen text format in its own characters; any other chosen format's
+// bytes, shown as text up to their first zero byte.
 void PaintChosenFormat(HDC dc, RECT client) {
-    HANDLE block = GetClipboardData(g_viewer.current_format);
-    if (!block) {
+    TextBlock text;
+    if (LockTextBlock(g_viewer.current_format, &text)) {
+        DrawWrappedText(dc, client, text);
+        UnlockTextBlock(text);
+    } else if (!text.handle) {
         DrawCentredMessage(dc, client, kNoDataOfFormat);
-        return;
     }
-    const char* bytes = static_cast<const char*>(GlobalLock(block));
-    if (!bytes) return;
-    size_t shown = WrappedVisibleEnd(bytes, GlobalSize(block), MeasureVisibleArea(dc, client));
-    DrawTextA(dc, bytes, static_cast<int>(shown), &client, kChosenFormatFlags);
-    GlobalUnlock(block);
 }
 
 void PaintChosenOrNothing(HWND window, HDC dc, const RECT& client) {
@@ -207,6 +193,7 @@ void PaintContents(HWND window) {
     if (!dc) return;
     RECT client;
     GetClientRect(window, &client);
+    HGDIOBJ previous_font = g_viewer.text_font ? SelectObject(dc, g_viewer.text_font) : nullptr;
     if (ClipboardIsPrivate()) {
         DrawCentredMessage(dc, client, kPrivateData);
     } else if (g_viewer.current_format == CF_TEXT) {
@@ -216,5 +203,6 @@ void PaintContents(HWND window) {
     } else {
         PaintChosenOrNothing(window, dc, client);
     }
+    if (previous_font) SelectObject(dc, previous_font);
     EndPaint(window, &ps);
 }

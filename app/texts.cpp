@@ -1,7 +1,7 @@
 #include "app/viewer_window.h"
 
-const char kClassName[] = "Varnelo";
-const char kWindowTitle[] = "Varnelo for Win/95";
+const WCHAR kClassName[] = WIDE_TEXT("Varnelo");
+const WCHAR kWindowTitle[] = WIDE_TEXT("Varnelo for Win/95");
 const char kHelpCaption[] = "Varnelo for Win/95";
 const char kAboutCaption[] = "About Varnelo";
 

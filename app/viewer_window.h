@@ -4,8 +4,8 @@
 
 #include "clip/viewer_state.h"
 
-extern const char kClassName[];
-extern const char kWindowTitle[];
+extern const WCHAR kClassName[];
+extern const WCHAR kWindowTitle[];
 extern const char kHelpCaption[];
 extern const char kAboutCaption[];
 extern const char HelpText[];
@@ -25,3 +25,8 @@ BOOL CreateViewerWindow(HINSTANCE instance, int show);
 LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 void PaintContents(HWND window);
+
+// The system's message font, in which the clipboard's text is drawn.
+void CreateTextFont();
+void RecreateTextFont(HWND window);  // after WM_SETTINGCHANGE; repaints
+void DeleteTextFont();

@@ -77,6 +77,7 @@ void OnChangeChain(WPARAM leaving, LPARAM following) {
 
 void OnDestroy(HWND window) {
     ChangeClipboardChain(window, g_viewer.next_viewer);
+    DeleteTextFont();
     PostQuitMessage(0);
 }
 
@@ -85,6 +86,7 @@ void OnDestroy(HWND window) {
 LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
+            CreateTextFont();
             JoinViewerChain(window);
             return 0;
         case WM_DESTROY:
@@ -105,6 +107,9 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         case WM_INITMENUPOPUP:
             RebuildFormatMenu(window, reinterpret_cast<HMENU>(wParam));
             return 0;
+        case WM_SETTINGCHANGE:
+            RecreateTextFont(window);
+            return 0;
         case WM_KEYDOWN:
             if (wParam == VK_F1) ShowHelpBox(window);
             return 0;
@@ -112,6 +117,6 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             OnCommand(window, LOWORD(wParam));
             return 0;
         default:
-            return DefWindowProcA(window, message, wParam, lParam);
+            return DefWindowProcW(window, message, wParam, lParam);
     }
 }

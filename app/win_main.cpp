@@ -4,7 +4,7 @@ namespace {
 
 constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW;
 constexpr char kIconName[] = "IDI_APP";
-constexpr char kMenuName[] = "IDR_Varnelo";
+constexpr WCHAR kMenuName[] = WIDE_TEXT("IDR_Varnelo");
 constexpr int kDefaultShow = SW_SHOWMINNOACTIVE;
 constexpr unsigned char kLastBlankByte = 0x20;
 
@@ -31,9 +31,9 @@ bool IsOptionStart(char byte) {
 int RunMessageLoop() {
     MSG msg;
     BOOL result;
-    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+    while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return result == 0 ? static_cast<int>(msg.wParam) : 0;
 }
@@ -41,12 +41,12 @@ int RunMessageLoop() {
 }  // namespace
 
 BOOL RegisterViewerClass(HINSTANCE instance) {
-    HWND running = FindWindowA(kClassName, nullptr);
+    HWND running = FindWindowW(kClassName, nullptr);
     if (running) {
         SendMessageA(running, WM_COMMAND, IDM_RESTORE, 0);
         return FALSE;
     }
-    WNDCLASSA wc = {};
+    WNDCLASSW wc = {};
     wc.style = kClassStyle;
     wc.lpfnWndProc = ViewerWndProc;
     wc.hInstance = instance;
@@ -55,7 +55,7 @@ BOOL RegisterViewerClass(HINSTANCE instance) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<UINT_PTR>(COLOR_WINDOW + 1));
     wc.lpszMenuName = kMenuName;
     wc.lpszClassName = kClassName;
-    return RegisterClassA(&wc) != 0;
+    return RegisterClassW(&wc) != 0;
 }
 
 bool ParseOptions(const char* command_line, int* show) {
@@ -94,7 +94,7 @@ bool ParseOptions(const char* command_line, int* show) {
 
 BOOL CreateViewerWindow(HINSTANCE instance, int show) {
     // The first clipboard pass runs inside this call, before the menu handles are kept.
-    HWND window = CreateWindowExA(0, kClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    HWND window = CreateWindowExW(0, kClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   0, CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
     if (!window) return FALSE;
     g_viewer.main_menu = GetMenu(window);

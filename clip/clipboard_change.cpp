@@ -1,36 +1,16 @@
 #include "clip/clipboard_change.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
+#include "clip/clipboard_blocks.h"
+#include "clip/clipboard_text.h"
 #include "clip/format_names.h"
-#include "clip/text_code_pages.h"
 #include "clip/private_content.h"
 
 namespace {
 
-constexpr size_t kTitleLineBytes = 90;
-// The bytes a title is built from: those it can show and the one after them.
-constexpr size_t kTitleSourceBytes = kTitleLineBytes + 1;
-constexpr char kTitlePrefix[] = "= ";
-constexpr char kTitleEllipsis[] = "...";
-constexpr unsigned char kFirstTextByte = 0x20;
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
-constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
-// A word has a zero byte exactly when one of its bytes borrows into bit 7
-// that was clear before; the usual test, four bytes at a time.
-constexpr uint32_t kEveryByteOne = 0x01010101u;
-constexpr uint32_t kEveryByteTop = 0x80808080u;
-
-bool EndsLine(unsigned char byte) {
-    return byte < kFirstTextByte;
-}
-
-bool HasZeroByte(uint32_t word) {
-    return ((word - kEveryByteOne) & ~word & kEveryByteTop) != 0;
-}
 
 // Length of the text once every trailing CR LF pair is gone: the same text
 // that removing one pair per clipboard change would leave in the end.
@@ -81,22 +61,30 @@ void ReplaceClipboardText(HGLOBAL block) {
     if (!PlaceHistoryMarks(&marks)) EmptyClipboard();
 }
 
-// With the clipboard open: the text title, from the OEM text itself when
-// the plain text is only its conversion, so that the platform never converts
-// the whole text; then the removal when the text is longer than one byte,
-// removal is on and OEM text is the first format.
+// Plain text of one byte is not fixed. When the plain text is only the
+// conversion of the OEM text, the OEM text's own length tells it without
+// making the platform convert the whole text.
+bool PlainTextIsLong(size_t counted) {
+    if (PlainTextIsFromOemText()) return counted > 1;
+    HANDLE block = GetClipboardData(CF_TEXT);
+    if (!block) return false;
+    const char* bytes = static_cast<const char*>(GlobalLock(block));
+    if (!bytes) return false;
+    size_t length = MeasureText(bytes, std::min<size_t>(GlobalSize(block), 2));
+    GlobalUnlock(block);
+    return length > 1;
+}
+
+// With the clipboard open: the text title from the text format that was
+// placed; then the removal when the text is longer than one byte, removal
+// is on and OEM text is the first format.
 void ShowTextTitleAndFix(HWND window) {
     bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
-    bool oem = oem_text_first && PlainTextIsFromOemText();
-    TextCodePages pages;
-    if (oem) ReadClipboardCodePages(&pages);
-    HANDLE block = GetClipboardData(oem ? CF_OEMTEXT : CF_TEXT);
-    if (!block) return;
-    const char* bytes = static_cast<const char*>(GlobalLock(block));
-    if (!bytes) return;
-    size_t counted = SetTextTitle(window, bytes, GlobalSize(block), oem ? &pages : nullptr);
-    GlobalUnlock(block);
-    if (counted > 1 && g_viewer.fix_enabled && oem_text_first) TrimTrailingLineBreak();
+    TextBlock text;
+    if (!LockTextBlock(PlacedTextFormat(), &text)) return;
+    size_t counted = SetTextTitle(window, text);
+    UnlockTextBlock(text);
+    if (g_viewer.fix_enabled && oem_text_first && PlainTextIsLong(counted)) TrimTrailingLineBreak();
 }
 
 void SetNonTextTitle(HWND window) {
@@ -132,91 +120,6 @@ void StartClipboardRetry(HWND window, int ticks) {
 }
 
 }  // namespace
-
-bool ReadClipboardDword(UINT format, DWORD* value) {
-    HANDLE block = GetClipboardData(format);
-    if (!block || GlobalSize(block) < sizeof *value) return false;
-    const void* bytes = GlobalLock(block);
-    if (!bytes) return false;
-    std::memcpy(value, bytes, sizeof *value);
-    GlobalUnlock(block);
-    return true;
-}
-
-HGLOBAL NewSharedBlock(const void* bytes, size_t count, size_t size) {
-    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, size);
-    if (!block) return nullptr;
-    char* target = static_cast<char*>(GlobalLock(block));
-    if (!target) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    std::memcpy(target, bytes, count);
-    std::memset(target + count, 0, size - count);
-    GlobalUnlock(block);
-    return block;
-}
-
-// Texts of many megabytes are measured twice for each fix, so whole words
-// are tested first, then the bytes of the word that holds the NUL.
-size_t MeasureText(const char* text, size_t block_size) {
-    size_t at = 0;
-    for (uint32_t word; at + sizeof word <= block_size; at += sizeof word) {
-        std::memcpy(&word, text + at, sizeof word);
-        if (HasZeroByte(word)) break;
-    }
-    while (at < block_size && text[at] != '\0') ++at;
-    return at;
-}
-
-// Whether the plain text is only the platform's conversion of the OEM text
-// that comes first. The platform lists the formats it derives behind those
-// that were placed, the locale first; plain text listed before the locale
-// was placed, and Unicode text listed before plain text may be its source.
-// Plain text placed after a placed locale cannot be told from a derived one.
-bool PlainTextIsFromOemText() {
-    bool locale_listed = false;
-    for (UINT format = EnumClipboardFormats(CF_OEMTEXT); format != 0;
-         format = EnumClipboardFormats(format)) {
-        if (format == CF_LOCALE) locale_listed = true;
-        if (format == CF_TEXT) return locale_listed;
-        if (format == CF_UNICODETEXT) return false;
-    }
-    return false;
-}
-
-void BuildTextTitle(const char* text, size_t length, char* title) {
-    std::memcpy(title, kTitlePrefix, sizeof kTitlePrefix - 1);
-    char* out = title + sizeof kTitlePrefix - 1;
-    size_t copied = 0;
-    while (copied < kTitleLineBytes && copied < length &&
-           !EndsLine(static_cast<unsigned char>(text[copied]))) {
-        *out++ = text[copied++];
-    }
-    // The end of the text counts as its NUL.
-    char stop = copied < length ? text[copied] : '\0';
-    if (stop != '\0' && stop != kCarriageReturn) {
-        std::memcpy(out, kTitleEllipsis, sizeof kTitleEllipsis - 1);
-        out += sizeof kTitleEllipsis - 1;
-    }
-    *out = '\0';
-}
-
-size_t SetTextTitle(HWND window, const char* bytes, size_t block_size,
-                    const TextCodePages* oem_pages) {
-    char converted[kTitleSourceBytes];
-    size_t available = std::min(block_size, kTitleSourceBytes);
-    if (oem_pages) {
-        available = ConvertOemText(*oem_pages, bytes, block_size, converted, kTitleSourceBytes);
-        bytes = converted;
-    }
-    size_t length = MeasureText(bytes, available);
-    char title[kTitleSize];
-    BuildTextTitle(bytes, length, title);
-    SetWindowTextA(window, title);
-    g_viewer.title_pending = FALSE;
-    return length;
-}
 
 void TrimTrailingLineBreak() {
     HANDLE oem_block = GetClipboardData(CF_OEMTEXT);

@@ -1,6 +1,6 @@
 #include "clip/private_content.h"
 
-#include "clip/clipboard_change.h"
+#include "clip/clipboard_blocks.h"
 
 namespace {
 

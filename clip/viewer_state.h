@@ -11,7 +11,7 @@ constexpr UINT kNoListedFormat = 0xFFFFFFFF;
 
 constexpr int kPriorityCount = 12;
 constexpr int kMaxListedFormats = 98;     // further formats on the clipboard are not listed
-constexpr int kTitleSize = 96;            // "= " + 90 bytes + "..." + NUL
+constexpr int kTitleSize = 96;            // "= " + 90 characters + "..." + NUL
 constexpr int kOtherTitleSize = 16;       // fits "[-2147483648]" and its NUL
 constexpr int kFormatMenuPosition = 2;    // "F&ormat" on the menu bar
 constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
@@ -30,6 +30,9 @@ struct ViewerState {
     BOOL title_pending = FALSE;
     char other_title[kOtherTitleSize] = "[Other]";
     HWND next_viewer = nullptr;
+    // The system's message font, which has the characters of every script
+    // the text may hold; null draws in the context's own font.
+    HFONT text_font = nullptr;
     // Ticks left for the deferred retry of the text path; 0 when none is pending.
     int retry_ticks_left = 0;
 };

@@ -8,3 +8,11 @@
 #else
 #include "sim/sim_win32.h"
 #endif
+
+// A UTF-16 string literal on both sides: WCHAR is wchar_t on Windows and
+// char16_t on the host.
+#ifdef _WIN32
+#define WIDE_TEXT(text) L##text
+#else
+#define WIDE_TEXT(text) u##text
+#endif

@@ -200,6 +200,14 @@ std::string ConvertClipboardText(UINT format, UINT source, const std::string& by
     return Encode(*page_of(format), wide.data(), wide.size());
 }
 
+std::u16string WideFromAnsi(const std::string& text) {
+    return Decode(*FindCodePage(CP_ACP), text.data(), text.size());
+}
+
+std::string AnsiFromWide(const std::u16string& text) {
+    return Encode(*FindCodePage(CP_ACP), text.data(), text.size());
+}
+
 }  // namespace sim::internal
 
 using sim::internal::FindCodePage;

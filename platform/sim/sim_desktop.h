@@ -83,7 +83,8 @@ void SetNestingLimit(int depth);  // announcements nested deeper are dropped (Wi
 int DeepestNesting();             // deepest nested WM_DRAWCLIPBOARD delivery seen
 
 // Windows.
-std::string WindowTitle(HWND window);
+std::string WindowTitle(HWND window);  // as GetWindowTextA reads it
+std::u16string WindowTitleW(HWND window);
 std::vector<std::string> TitleHistory(HWND window);  // every title set, in order
 bool IsAlive(HWND window);
 bool IsActive(HWND window);
@@ -107,9 +108,11 @@ int PostedCount(HWND window, UINT message);  // PostMessageA calls since Reset
 // Painting and drawing records.
 struct DrawRecord {
     HDC dc;
-    std::string text;  // the bytes passed, as counted (count -1: up to the NUL)
+    std::string text;  // the bytes passed, as counted (count -1: up to the NUL), in the ANSI page
     RECT rect;
     UINT flags;
+    std::u16string wide;  // the same characters in UTF-16
+    HFONT font;           // the font selected into the context; NULL: its default one
 };
 struct BlitRecord {
     HDC dest;
@@ -132,6 +135,7 @@ int DrawMenuBarCount(HWND window);
 // `long_words_break` is false, kept whole on a row of its own and clipped.
 std::vector<std::string> WrappedRows(const std::string& text, int width, bool long_words_break);
 int LiveDeviceContexts();  // memory contexts created and not deleted, plus open paints
+int LiveFonts();           // fonts created and not deleted
 int LineHeight();          // tmHeight of every context (16)
 
 // Message boxes: recorded and answered with IDOK at once.

@@ -56,6 +56,7 @@ enum class ContextKind { Memory, Paint };
 struct DeviceContext {
     ContextKind kind = ContextKind::Memory;
     HBITMAP selected = nullptr;  // null while the context's own default bitmap is selected
+    HFONT font = nullptr;        // null while the context's own default font is selected
 };
 
 struct FaultSwitch {
@@ -120,8 +121,8 @@ struct Window {
     bool destroying = false;
     WNDPROC foreign_proc = nullptr;
     std::vector<MSG> received;
-    std::string title;
-    std::vector<std::string> titles;
+    std::u16string title;
+    std::vector<std::u16string> titles;
     bool visible = false;
     bool iconic = false;
     bool zoomed = false;
@@ -170,6 +171,7 @@ struct Desktop {
     std::map<uintptr_t, Block> blocks;
     std::map<uintptr_t, Bitmap> bitmaps;
     std::map<uintptr_t, DeviceContext> contexts;
+    std::map<uintptr_t, HDC> fonts;  // each font and the context it is selected into
     std::vector<DrawRecord> drawn;
     std::vector<BlitRecord> blits;
 
@@ -201,6 +203,17 @@ HGLOBAL AllocateBlock(UINT flags, size_t bytes);
 HGLOBAL BlockFromBytes(const std::string& bytes);
 std::string BlockBytes(HANDLE handle);
 bool FreeBlock(HANDLE handle);
+
+// Text passed through the A entry points of a Unicode window, in the
+// process's ANSI page (sim_code_pages.cpp).
+std::u16string WideFromAnsi(const std::string& text);
+std::string AnsiFromWide(const std::u16string& text);
+
+// Fonts (sim_fonts.cpp).
+bool IsFont(HGDIOBJ object);
+HGDIOBJ SelectFont(DeviceContext* context, HDC dc, HGDIOBJ font);
+void DeselectFont(DeviceContext* context);  // as the context ends
+bool DeleteFont(HGDIOBJ object);
 
 // Bitmaps (sim_paint.cpp).
 Bitmap* FindBitmap(HANDLE handle);

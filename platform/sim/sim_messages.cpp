@@ -156,6 +156,10 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
     return 0;
 }
 
+BOOL WINAPI GetMessageW(LPMSG msg, HWND window, UINT first, UINT last) {
+    return GetMessageA(msg, window, first, last);
+}
+
 BOOL WINAPI TranslateMessage(const MSG*) {
     return FALSE;
 }
@@ -166,6 +170,15 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
         return 0;
     }
     return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT WINAPI DispatchMessageW(const MSG* msg) {
+    return DispatchMessageA(msg);
+}
+
+// The simulated messages carry no text, so both entry points act alike.
+LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {

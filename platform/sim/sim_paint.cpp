@@ -144,18 +144,33 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* ps) {
     if (!ps) return FALSE;
     DeviceContext* context = FindContext(ps->hdc);
     if (!context || context->kind != ContextKind::Paint) return FALSE;
+    sim::internal::DeselectFont(context);
     TheDesktop().contexts.erase(sim::internal::HandleKey(ps->hdc));
     return TRUE;
 }
 
-// Reads exactly `count` bytes, or up to the NUL when count is -1.
+// Reads exactly `count` units, or up to the NUL when count is -1.
+int WINAPI DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
+    DeviceContext* context = FindContext(dc);
+    if (!context || !text || !rect || count < sim::internal::kWholeString) return 0;
+    std::u16string wide = count == sim::internal::kWholeString
+                              ? std::u16string(text)
+                              : std::u16string(text, static_cast<size_t>(count));
+    std::string drawn = sim::internal::AnsiFromWide(wide);
+    TheDesktop().drawn.push_back({dc, drawn, *rect, format, wide, context->font});
+    return sim::internal::LineCount(drawn, *rect, format) * sim::internal::kLineHeight;
+}
+
 int WINAPI DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format) {
-    if (!FindContext(dc) || !text || !rect || count < sim::internal::kWholeString) return 0;
+    if (!text || count < sim::internal::kWholeString) return 0;
     size_t length =
         count == sim::internal::kWholeString ? std::strlen(text) : static_cast<size_t>(count);
-    std::string drawn(text, length);
-    TheDesktop().drawn.push_back({dc, drawn, *rect, format});
-    return sim::internal::LineCount(drawn, *rect, format) * sim::internal::kLineHeight;
+    std::u16string wide = sim::internal::WideFromAnsi(std::string(text, length));
+    return DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), rect, format);
+}
+
+BOOL WINAPI GetTextMetricsW(HDC dc, TEXTMETRICW* metrics) {
+    return GetTextMetricsA(dc, metrics);
 }
 
 BOOL WINAPI GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
@@ -176,9 +191,13 @@ HDC WINAPI CreateCompatibleDC(HDC dc) {
     return sim::internal::AddContext(ContextKind::Memory);
 }
 
-// Only memory contexts take bitmaps, and a bitmap sits in one context at a time.
+// Only memory contexts take bitmaps, and a bitmap sits in one context at a
+// time; any context takes a font.
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     DeviceContext* context = FindContext(dc);
+    if (context && sim::internal::IsFont(object)) {
+        return sim::internal::SelectFont(context, dc, object);
+    }
     if (!context || context->kind != ContextKind::Memory) return nullptr;
     HGDIOBJ previous = context->selected ? context->selected : sim::internal::DefaultBitmap();
     if (object == sim::internal::DefaultBitmap()) {
@@ -207,6 +226,7 @@ BOOL WINAPI DeleteDC(HDC dc) {
     DeviceContext* context = FindContext(dc);
     if (!context || context->kind != ContextKind::Memory) return FALSE;
     sim::internal::Deselect(context);
+    sim::internal::DeselectFont(context);
     TheDesktop().contexts.erase(sim::internal::HandleKey(dc));
     return TRUE;
 }
@@ -215,8 +235,9 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT, UINT bits_per_pixel, co
     return sim::internal::MakeBitmap(width, height, bits_per_pixel);
 }
 
-// A bitmap still selected into a context is not deleted.
+// An object still selected into a context is not deleted.
 BOOL WINAPI DeleteObject(HGDIOBJ object) {
+    if (sim::internal::IsFont(object)) return sim::internal::DeleteFont(object) ? TRUE : FALSE;
     const sim::internal::Bitmap* bitmap = sim::internal::FindBitmap(object);
     if (!bitmap || bitmap->selected_into) return FALSE;
     return sim::internal::RemoveBitmap(object) ? TRUE : FALSE;

@@ -24,6 +24,9 @@ typedef void* LPVOID;
 typedef size_t SIZE_T;
 typedef uintptr_t UINT_PTR;
 typedef uintptr_t WPARAM;
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 typedef WORD ATOM;
@@ -45,6 +48,7 @@ DECLARE_SIM_HANDLE(HDC);
 DECLARE_SIM_HANDLE(HBITMAP);
 DECLARE_SIM_HANDLE(HICON);
 DECLARE_SIM_HANDLE(HBRUSH);
+DECLARE_SIM_HANDLE(HFONT);
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 
@@ -106,6 +110,57 @@ struct WNDCLASSA {
     LPCSTR lpszClassName;
 };
 
+struct WNDCLASSW {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCWSTR lpszMenuName;
+    LPCWSTR lpszClassName;
+};
+
+#define LF_FACESIZE 32
+struct LOGFONTW {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    WCHAR lfFaceName[LF_FACESIZE];
+};
+
+// Only the message font is read; the other fields keep the real layout's names.
+struct NONCLIENTMETRICSW {
+    UINT cbSize;
+    int iBorderWidth;
+    int iScrollWidth;
+    int iScrollHeight;
+    int iCaptionWidth;
+    int iCaptionHeight;
+    LOGFONTW lfCaptionFont;
+    int iSmCaptionWidth;
+    int iSmCaptionHeight;
+    LOGFONTW lfSmCaptionFont;
+    int iMenuWidth;
+    int iMenuHeight;
+    LOGFONTW lfMenuFont;
+    LOGFONTW lfStatusFont;
+    LOGFONTW lfMessageFont;
+    int iPaddedBorderWidth;
+};
+
 struct TEXTMETRICA {
     LONG tmHeight;
     LONG tmAscent;
@@ -115,6 +170,8 @@ struct TEXTMETRICA {
     LONG tmAveCharWidth;
     LONG tmMaxCharWidth;
 };
+
+typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 
 // Messages
 #define WM_NULL 0x0000
@@ -127,6 +184,7 @@ struct TEXTMETRICA {
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
+#define WM_SETTINGCHANGE 0x001A
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -209,6 +267,8 @@ struct TEXTMETRICA {
 #define VK_F1 0x70
 #define SRCCOPY 0x00CC0020
 
+#define SPI_GETNONCLIENTMETRICS 0x0029
+
 // Message boxes
 #define MB_OK 0x00000000
 #define IDOK 1
@@ -252,6 +312,17 @@ BOOL WINAPI IsIconic(HWND window);
 BOOL WINAPI IsZoomed(HWND window);
 BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int size);
+BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text);
+int WINAPI GetWindowTextW(HWND window, LPWSTR text, int size);
+ATOM WINAPI RegisterClassW(const WNDCLASSW* wc);
+HWND WINAPI CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR title, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param);
+HWND WINAPI FindWindowW(LPCWSTR class_name, LPCWSTR title);
+LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI GetMessageW(LPMSG msg, HWND window, UINT first, UINT last);
+LRESULT WINAPI DispatchMessageW(const MSG* msg);
+BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, void* data, UINT ini);
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -283,7 +354,10 @@ BOOL WINAPI DrawMenuBar(HWND window);
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT ps);
 BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* ps);
 int WINAPI DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format);
+int WINAPI DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format);
 BOOL WINAPI GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
+BOOL WINAPI GetTextMetricsW(HDC dc, TEXTMETRICW* metrics);
+HFONT WINAPI CreateFontIndirectW(const LOGFONTW* font);
 HDC WINAPI CreateCompatibleDC(HDC dc);
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int src_x, int src_y,
@@ -296,9 +370,6 @@ BOOL WINAPI DeleteObject(HGDIOBJ object);
 // Character sets and locales: the code pages of a few locales, as Wine's
 // tables give them (0x0409 English, 0x0407 German, 0x0408 Greek, 0x0419
 // Russian, 0x0411 Japanese); the process's own are those of 0x0409.
-typedef char16_t WCHAR;
-typedef WCHAR* LPWSTR;
-typedef const WCHAR* LPCWSTR;
 typedef BOOL* LPBOOL;
 typedef DWORD LCID;
 typedef DWORD LCTYPE;

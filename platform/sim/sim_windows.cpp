@@ -157,17 +157,48 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
     return atom;
 }
 
+// Class names pass through the W entry points as ASCII.
+ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
+    if (!wc) return RegisterClassA(nullptr);
+    std::string class_name =
+        wc->lpszClassName ? sim::internal::AnsiFromWide(wc->lpszClassName) : std::string();
+    std::string menu_name = wc->lpszMenuName && !IS_INTRESOURCE(wc->lpszMenuName)
+                                ? sim::internal::AnsiFromWide(wc->lpszMenuName)
+                                : std::string();
+    WNDCLASSA narrow = {wc->style,         wc->lpfnWndProc, wc->cbClsExtra, wc->cbWndExtra,
+                        wc->hInstance,     wc->hIcon,       wc->hCursor,    wc->hbrBackground,
+                        menu_name.c_str(), wc->lpszClassName ? class_name.c_str() : nullptr};
+    if (wc->lpszMenuName && IS_INTRESOURCE(wc->lpszMenuName)) {
+        narrow.lpszMenuName = reinterpret_cast<LPCSTR>(wc->lpszMenuName);
+    } else if (!wc->lpszMenuName) {
+        narrow.lpszMenuName = nullptr;
+    }
+    return RegisterClassA(&narrow);
+}
+
+HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param) {
+    std::u16string wide_class = class_name ? sim::internal::WideFromAnsi(class_name) : u"";
+    std::u16string wide_title = title ? sim::internal::WideFromAnsi(title) : u"";
+    return CreateWindowExW(ex_style, class_name ? wide_class.c_str() : nullptr,
+                           title ? wide_title.c_str() : nullptr, style, x, y, width, height,
+                           parent, menu, instance, param);
+}
+
 // The window exists, with its title and menu, while WM_CREATE runs.
-HWND WINAPI CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title, DWORD style, int, int, int, int,
-                            HWND, HMENU menu, HINSTANCE, LPVOID) {
+HWND WINAPI CreateWindowExW(DWORD, LPCWSTR wide_class, LPCWSTR title, DWORD style, int, int, int,
+                            int, HWND, HMENU menu, HINSTANCE, LPVOID) {
     if (Faulted(Fault::CreateWindow)) return nullptr;
+    std::string narrow_class = wide_class ? sim::internal::AnsiFromWide(wide_class) : "";
+    LPCSTR class_name = wide_class ? narrow_class.c_str() : nullptr;
     const sim::internal::WindowClass* window_class = sim::internal::FindClass(class_name);
     if (!window_class) return nullptr;
     Window window;
     window.class_name = window_class->name;
     window.class_style = window_class->style;
     window.proc = window_class->proc;
-    window.title = title ? title : "";
+    window.title = title ? title : u"";
     window.titles.push_back(window.title);
     window.visible = (style & sim::internal::kVisibleStyle) != 0;
     window.menu = menu ? menu : sim::internal::LoadClassMenu(*window_class);
@@ -184,10 +215,17 @@ HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR title) {
         const Window& window = entry.second;
         if (!window.alive) continue;
         if (class_name && !sim::internal::SameClassName(window.class_name, class_name)) continue;
-        if (title && window.title != title) continue;
+        if (title && window.title != sim::internal::WideFromAnsi(title)) continue;
         return reinterpret_cast<HWND>(entry.first);
     }
     return nullptr;
+}
+
+HWND WINAPI FindWindowW(LPCWSTR class_name, LPCWSTR title) {
+    std::string narrow_class = class_name ? sim::internal::AnsiFromWide(class_name) : "";
+    std::string narrow_title = title ? sim::internal::AnsiFromWide(title) : "";
+    return FindWindowA(class_name ? narrow_class.c_str() : nullptr,
+                       title ? narrow_title.c_str() : nullptr);
 }
 
 BOOL WINAPI ShowWindow(HWND window, int show) {
@@ -240,24 +278,47 @@ BOOL WINAPI IsZoomed(HWND window) {
     return record && record->zoomed ? TRUE : FALSE;
 }
 
-BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
+// Titles are kept in UTF-16, as a Unicode window keeps them.
+BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text) {
     if (Faulted(Fault::SetWindowText)) return FALSE;
     Window* record = LiveWindow(window);
     if (!record) return FALSE;
-    record->title = text ? text : "";
+    record->title = text ? text : u"";
     record->titles.push_back(record->title);
     return TRUE;
 }
 
-int WINAPI GetWindowTextA(HWND window, LPSTR text, int size) {
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
+    std::u16string wide = text ? sim::internal::WideFromAnsi(text) : u"";
+    return SetWindowTextW(window, text ? wide.c_str() : nullptr);
+}
+
+namespace sim::internal {
+
+namespace {
+
+template <typename Char>
+int CopyTitle(const std::basic_string<Char>& title, Char* text, int size) {
     if (!text || size <= 0) return 0;
-    text[0] = '\0';
-    Window* record = LiveWindow(window);
-    if (!record) return 0;
-    size_t copied = std::min(record->title.size(), static_cast<size_t>(size - 1));
-    std::memcpy(text, record->title.data(), copied);
-    text[copied] = '\0';
+    size_t copied = std::min(title.size(), static_cast<size_t>(size - 1));
+    std::copy(title.begin(), title.begin() + copied, text);
+    text[copied] = 0;
     return static_cast<int>(copied);
+}
+
+}  // namespace
+
+}  // namespace sim::internal
+
+int WINAPI GetWindowTextW(HWND window, LPWSTR text, int size) {
+    Window* record = LiveWindow(window);
+    return sim::internal::CopyTitle(record ? record->title : std::u16string(), text, size);
+}
+
+int WINAPI GetWindowTextA(HWND window, LPSTR text, int size) {
+    Window* record = LiveWindow(window);
+    return sim::internal::CopyTitle(
+        record ? sim::internal::AnsiFromWide(record->title) : std::string(), text, size);
 }
 
 HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
@@ -294,13 +355,22 @@ void ClearReceived(HWND foreign) {
 }
 
 std::string WindowTitle(HWND window) {
+    return internal::AnsiFromWide(WindowTitleW(window));
+}
+
+std::u16string WindowTitleW(HWND window) {
     Window* record = AnyWindow(window);
-    return record ? record->title : std::string();
+    return record ? record->title : std::u16string();
 }
 
 std::vector<std::string> TitleHistory(HWND window) {
-    Window* record = AnyWindow(window);
-    return record ? record->titles : std::vector<std::string>();
+    std::vector<std::string> titles;
+    if (Window* record = AnyWindow(window)) {
+        for (const std::u16string& title : record->titles) {
+            titles.push_back(internal::AnsiFromWide(title));
+        }
+    }
+    return titles;
 }
 
 bool IsAlive(HWND window) {

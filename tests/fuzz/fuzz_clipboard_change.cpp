@@ -34,6 +34,7 @@
 
 #include "app/viewer_window.h"
 #include "clip/clipboard_change.h"
+#include "clip/clipboard_text.h"
 #include "clip/private_content.h"
 #include "sim/sim_desktop.h"
 
@@ -210,7 +211,7 @@ void PlaceFormats() {
 }
 
 HWND Viewer() {
-    HWND window = sim::TopLevelWindow(kClassName);
+    HWND window = sim::TopLevelWindow("Varnelo");
     if (window) g_run.viewer = window;
     return window;
 }
@@ -314,8 +315,29 @@ void CheckTrailingLineBreakGone() {
             "OEM text first on the clipboard still ends in CR LF");
 }
 
-// While plain text is displayed, the title is built from the plain text on
-// the clipboard, however the viewer came to read it.
+// The text placed first, in UTF-16 as the platform converts it; the
+// locale is the platform's own, since no case that places one is judged.
+std::u16string PlacedText() {
+    for (UINT format : sim::ClipboardFormats()) {
+        if (format != CF_TEXT && format != CF_OEMTEXT && format != CF_UNICODETEXT) continue;
+        std::string block = sim::ClipboardBlock(format);
+        if (format == CF_UNICODETEXT) {
+            std::u16string units(block.size() / sizeof(WCHAR), u'\0');
+            if (!units.empty()) std::memcpy(&units[0], block.data(), units.size() * sizeof(WCHAR));
+            return units;
+        }
+        std::u16string units(block.size(), u'\0');
+        int count = MultiByteToWideChar(format == CF_OEMTEXT ? CP_OEMCP : CP_ACP, 0, block.data(),
+                                        static_cast<int>(block.size()), &units[0],
+                                        static_cast<int>(units.size()));
+        units.resize(static_cast<size_t>(count));
+        return units;
+    }
+    return std::u16string();
+}
+
+// While plain text is displayed, the title is built from the text placed
+// first, however the viewer came to read it.
 void CheckTextTitle() {
     if (!g_run.plain || g_run.locale_placed || g_viewer.title_pending) return;
     if (ClipboardIsPrivate()) {
@@ -324,12 +346,12 @@ void CheckTextTitle() {
         return;
     }
     if (GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount) != CF_TEXT) return;
-    std::string text = sim::ClipboardBlock(CF_TEXT);
+    std::u16string text = PlacedText();
     if (text.empty()) return;
-    char title[kTitleSize];
-    BuildTextTitle(text.data(), TextLength(text), title);
-    Require(sim::WindowTitle(g_run.viewer) == title,
-            "the title is not built from the plain text on the clipboard");
+    WCHAR title[kTitleSize];
+    BuildTextTitle(text.data(), std::min(text.size(), text.find(u'\0')), title);
+    Require(sim::WindowTitleW(g_run.viewer) == title,
+            "the title is not built from the text placed first on the clipboard");
 }
 
 void CheckNothingLeftBehind() {

@@ -53,7 +53,7 @@ class HostileInputTest : public ::testing::Test {
     void Start() {
         std::vector<char> line = {'-', 'n', 'o', 'r', 'm', 'a', 'l', '\0'};
         WinMain(nullptr, nullptr, line.data(), SW_SHOWNORMAL);
-        window_ = sim::TopLevelWindow(kClassName);
+        window_ = sim::TopLevelWindow("Varnelo");
         ASSERT_NE(window_, nullptr);
     }
 

@@ -1,6 +1,6 @@
 // Text in other locales: a fix puts the clipboard's locale back behind the
 // text, so Unicode readers get the same characters, and the title and the
-// painted lines are the platform's own plain text of the OEM text.
+// painted lines are the platform's own Unicode text of the OEM text.
 #include <cstring>
 
 #include "viewer_test_fixture.h"
@@ -14,7 +14,7 @@ struct LocaleText {
     std::u16string text;
 };
 
-// Japanese text whose title stops after 90 bytes, inside a character.
+// Japanese text longer than 90 bytes, shorter than 90 characters.
 const std::u16string kLongJapanese = u"x" + std::u16string(50, u'\u65e5');
 
 const LocaleText kTexts[] = {
@@ -38,13 +38,6 @@ std::string Utf16Bytes(const std::u16string& text) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
 }
 
-std::string PlatformTitle() {
-    const std::string plain = sim::ClipboardBlock(CF_TEXT);
-    char title[kTitleSize];
-    BuildTextTitle(plain.data(), plain.size(), title);
-    return title;
-}
-
 class LocaleTest : public ViewerTest {};
 
 TEST_F(LocaleTest, FixedTextKeepsItsLocaleAndItsCharacters) {
@@ -58,15 +51,16 @@ TEST_F(LocaleTest, FixedTextKeepsItsLocaleAndItsCharacters) {
                   (std::vector<UINT>{CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT}));
         EXPECT_EQ(sim::ClipboardBlock(CF_LOCALE), LocaleBytes(c.locale));
         EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT), Utf16Bytes(c.text + u'\0'));
-        EXPECT_EQ(Title(), PlatformTitle());
+        EXPECT_EQ(sim::WindowTitleW(window_), u"= " + c.text);
         EXPECT_FALSE(sim::ConvertedSincePlaced(CF_TEXT));
+        EXPECT_FALSE(sim::ConvertedSincePlaced(CF_UNICODETEXT));
     }
     ExpectNothingHeld();
 }
 
-// A lead byte takes the CR after it along, so the platform's plain text has
-// one line break fewer than the OEM bytes seem to have.
-TEST_F(LocaleTest, PaintedLinesAreThoseOfThePlatformsPlainText) {
+// A lead byte takes the CR after it along, so the platform's Unicode text
+// has one line break fewer than the OEM bytes seem to have.
+TEST_F(LocaleTest, PaintedLinesAreThoseOfThePlatformsUnicodeText) {
     StartViewer("-normal -viewonly");
     const std::string oem = "a\x93\xfa\x93\r\nb\r\nc\x93";
     Place({{CF_OEMTEXT, WithNul(oem)}, {CF_LOCALE, LocaleBytes(0x0411)}});
@@ -74,11 +68,13 @@ TEST_F(LocaleTest, PaintedLinesAreThoseOfThePlatformsPlainText) {
     sim::ClearDrawRecords();
     InvalidateRect(window_, nullptr, TRUE);
     UpdateWindow(window_);
-    std::vector<std::string> drawn;
-    for (const sim::DrawRecord& record : sim::DrawnText()) drawn.push_back(record.text);
-    EXPECT_EQ(drawn, (std::vector<std::string>{"a\x93\xfa\x81\x45", "b", "c\x81\x45"}));
-    EXPECT_EQ(Title(), PlatformTitle());
+    EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT), Utf16Bytes(u"a\u65e5\u30fb\nb\r\nc\u30fb" + std::u16string(1, u'\0')));
+    std::vector<std::u16string> drawn;
+    for (const sim::DrawRecord& record : sim::DrawnText()) drawn.push_back(record.wide);
+    EXPECT_EQ(drawn, (std::vector<std::u16string>{u"a\u65e5\u30fb", u"b", u"c\u30fb"}));
+    EXPECT_EQ(sim::WindowTitleW(window_), u"= a\u65e5\u30fb...");
     EXPECT_FALSE(sim::ConvertedSincePlaced(CF_TEXT));
+    EXPECT_FALSE(sim::ConvertedSincePlaced(CF_UNICODETEXT));
     ExpectNothingHeld();
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "clip/clipboard_text.h"
 #include "viewer_test_fixture.h"
 
 namespace {
@@ -62,7 +63,8 @@ struct PlacementCase {
 };
 
 // Derived formats come behind the placed ones, so plain text placed with the
-// OEM text is listed before the locale and still decides.
+// OEM text is listed before the locale and still decides the fix; the
+// title comes from the text placed first.
 TEST_F(OemReadPath, PlainTextOfItsOwnOrUnicodeTextFirstStillDecides) {
     StartViewer();
     const PlacementCase cases[] = {
@@ -78,11 +80,11 @@ TEST_F(OemReadPath, PlainTextOfItsOwnOrUnicodeTextFirstStillDecides) {
         {"OEM text with plain text of one byte",
          {{CF_OEMTEXT, WithNul("dir\r\n")}, {CF_TEXT, WithNul("x")}},
          WithNul("dir\r\n"),
-         {"= x"}},
+         {"= dir"}},
         {"OEM text with plain text of its own",
          {{CF_OEMTEXT, WithNul("oem\x82\r\n")}, {CF_TEXT, WithNul("own \xe9")}},
          WithNul("oem\x82"),
-         {"= own \xe9", "= oem\xe9"}},
+         {"= oem\xe9", "= oem\xe9"}},
         {"Unicode text first",
          {{CF_UNICODETEXT, std::string("u\0\xe9\0\r\0\n\0\0\0", 10)},
           {CF_OEMTEXT, WithNul("o\r\n")}},

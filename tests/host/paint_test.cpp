@@ -194,10 +194,12 @@ TEST_F(PaintTest, FailuresDrawTheRightMessageAndLeaveNothingBehind) {
         Content content;
         sim::Fault fault;
         const char* message;  // nullptr: nothing drawn
+        int after = 0;        // calls of this kind that pass first
     } rows[] = {
         {"text, clipboard held", Content::Text, sim::Fault::OpenClipboard, kCannotOpen},
-        {"text, no data", Content::Text, sim::Fault::GetClipboardData, nullptr},
-        {"text, lock fails", Content::Text, sim::Fault::GlobalLock, nullptr},
+        // The text's locale is read first.
+        {"text, no data", Content::Text, sim::Fault::GetClipboardData, nullptr, 1},
+        {"text, lock fails", Content::Text, sim::Fault::GlobalLock, nullptr, 1},
         {"bitmap, no context", Content::Bitmap, sim::Fault::CreateCompatibleDC, nullptr},
         {"bitmap, clipboard held", Content::Bitmap, sim::Fault::OpenClipboard, nullptr},
         {"bitmap, no data", Content::Bitmap, sim::Fault::GetClipboardData, nullptr},
@@ -218,7 +220,7 @@ TEST_F(PaintTest, FailuresDrawTheRightMessageAndLeaveNothingBehind) {
                 SendMessageA(window_, WM_COMMAND, IDM_DEFAULT, 0);
             }
         }
-        sim::FailNext(row.fault);
+        sim::FailNext(row.fault, 1, row.after);
         Paint();
         if (row.message) {
             ExpectOnlyCentred(row.message);

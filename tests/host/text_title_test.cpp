@@ -1,7 +1,8 @@
 // The window title made from text: "= " and the first line, at most 90
-// bytes of it, and "..." when the line goes on.
+// units of it, and "..." when the line goes on.
 #include <string>
 
+#include "clip/clipboard_text.h"
 #include "viewer_test_fixture.h"
 
 namespace {
@@ -14,10 +15,22 @@ struct TitleCase {
     std::string title;
 };
 
-std::string TitleOf(const std::string& text) {
-    char title[kTitleSize];
+std::u16string WideTitleOf(const std::u16string& text) {
+    WCHAR title[kTitleSize];
     BuildTextTitle(text.data(), text.size(), title);
     return title;
+}
+
+// Text of the process's own page keeps its bytes through a Unicode title.
+std::string TitleOf(const std::string& text) {
+    WCHAR wide[kTitleSize * 2];
+    int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide,
+                                    kTitleSize * 2);
+    std::u16string title = WideTitleOf(std::u16string(wide, units));
+    char bytes[kTitleSize];
+    int count = WideCharToMultiByte(CP_ACP, 0, title.data(), static_cast<int>(title.size()), bytes,
+                                    kTitleSize, nullptr, nullptr);
+    return std::string(bytes, count);
 }
 
 TEST(TextTitle, KeepsAtMostNinetyBytesOfTheFirstLine) {
@@ -28,6 +41,13 @@ TEST(TextTitle, KeepsAtMostNinetyBytesOfTheFirstLine) {
                                {k90 + "\n", "= " + k90 + "..."},
                                {k89 + "\xe9\xe9", "= " + k89 + "\xe9..."}};
     for (const TitleCase& c : cases) EXPECT_EQ(TitleOf(c.text), c.title) << c.text.size();
+}
+
+// A surrogate pair across the 90th unit goes whole to the "...".
+TEST(TextTitle, NeverEndsBetweenTheHalvesOfASurrogatePair) {
+    const std::u16string a89(89, u'a');
+    EXPECT_EQ(WideTitleOf(a89 + u"\U0001F600"), u"= " + a89 + u"...");
+    EXPECT_EQ(WideTitleOf(a89.substr(1) + u"\U0001F600"), u"= " + a89.substr(1) + u"\U0001F600");
 }
 
 // Bytes from 0x80 up are letters of the code page, not line ends.

@@ -42,7 +42,7 @@ class ViewerTest : public ::testing::Test {
         ASSERT_TRUE(ParseOptions(options, &show));
         ASSERT_TRUE(CreateViewerWindow(nullptr, show));
         CheckMenuItem(g_viewer.main_menu, IDM_DEFAULT, MF_CHECKED);
-        window_ = FindWindowA(kClassName, nullptr);
+        window_ = FindWindowW(kClassName, nullptr);
         ASSERT_NE(window_, nullptr);
     }
 
