@@ -75,9 +75,20 @@ void DrawLine(HDC dc, const TextBlock& text, size_t start, size_t end, size_t sh
     DrawTextW(dc, line, static_cast<int>(count), rect, kTextFlags);
 }
 
+// The clipboard's text is drawn in the message font, which has the
+// characters of every script; the fixed messages keep the context's own.
+HGDIOBJ SelectTextFont(HDC dc) {
+    return g_viewer.text_font ? SelectObject(dc, g_viewer.text_font) : nullptr;
+}
+
+void RestoreFont(HDC dc, HGDIOBJ previous) {
+    if (previous) SelectObject(dc, previous);
+}
+
 // Draws the text as flags 0 would from the top-left corner, one line at a
 // time and only the lines and characters that can show in the client area.
 void DrawVisibleText(HDC dc, const TextBlock& text, const RECT& client) {
+    HGDIOBJ previous_font = SelectTextFont(dc);
     VisibleArea area = MeasureVisibleArea(dc, client);
     RECT line_rect = client;
     size_t start = 0;
@@ -85,9 +96,10 @@ void DrawVisibleText(HDC dc, const TextBlock& text, const RECT& client) {
         size_t end = FindLineEnd(text, start);
         line_rect.top = client.top + line * area.line_height;
         DrawLine(dc, text, start, end, area.line_units, &line_rect);
-        if (EndsText(text, end)) return;
+        if (EndsText(text, end)) break;
         start = SkipLineBreak(text, end);
     }
+    RestoreFont(dc, previous_font);
 }
 
 // Where the platform may wrap a line: at a space or a tab.
@@ -128,16 +140,9 @@ void PaintText(HWND window, HDC dc, const RECT& client) {
     CloseClipboard();
 }
 
-// Wraps the visible part of a chosen text as the chosen format's bytes are
-// wrapped. Unicode text is drawn from its block; other text is converted
-// into a block of its own first.
-void DrawWrappedText(HDC dc, RECT client, const TextBlock& text) {
-    size_t end = WrappedVisibleEnd(text, MeasureVisibleArea(dc, client));
-    if (text.wide) {
-        DrawTextW(dc, static_cast<const WCHAR*>(text.data), static_cast<int>(end), &client,
-                  kChosenFormatFlags);
-        return;
-    }
+// The characters of a chosen text up to `end`, converted into a block of
+// their own and wrapped.
+void DrawConvertedText(HDC dc, RECT client, const TextBlock& text, size_t end) {
     HGLOBAL buffer = end ? GlobalAlloc(GMEM_MOVEABLE, end * sizeof(WCHAR)) : nullptr;
     WCHAR* wide = buffer ? static_cast<WCHAR*>(GlobalLock(buffer)) : nullptr;
     if (wide) {
@@ -146,6 +151,20 @@ void DrawWrappedText(HDC dc, RECT client, const TextBlock& text) {
         GlobalUnlock(buffer);
     }
     if (buffer) GlobalFree(buffer);
+}
+
+// Wraps the visible part of a chosen text as the chosen format's bytes are
+// wrapped; Unicode text is drawn from its own block.
+void DrawWrappedText(HDC dc, RECT client, const TextBlock& text) {
+    HGDIOBJ previous_font = SelectTextFont(dc);
+    size_t end = WrappedVisibleEnd(text, MeasureVisibleArea(dc, client));
+    if (text.wide) {
+        DrawTextW(dc, static_cast<const WCHAR*>(text.data), static_cast<int>(end), &client,
+                  kChosenFormatFlags);
+    } else {
+        DrawConvertedText(dc, client, text, end);
+    }
+    RestoreFont(dc, previous_font);
 }
 
 // The bitmap at its own size from the top-left corner, cut at the edges.
@@ -193,7 +212,6 @@ void PaintContents(HWND window) {
     if (!dc) return;
     RECT client;
     GetClientRect(window, &client);
-    HGDIOBJ previous_font = g_viewer.text_font ? SelectObject(dc, g_viewer.text_font) : nullptr;
     if (ClipboardIsPrivate()) {
         DrawCentredMessage(dc, client, kPrivateData);
     } else if (g_viewer.current_format == CF_TEXT) {
@@ -203,6 +221,5 @@ void PaintContents(HWND window) {
     } else {
         PaintChosenOrNothing(window, dc, client);
     }
-    if (previous_font) SelectObject(dc, previous_font);
     EndPaint(window, &ps);
 }

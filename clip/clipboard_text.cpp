@@ -85,7 +85,8 @@ UINT TextCodePage(UINT format) {
 }  // namespace
 
 UINT PlacedTextFormat() {
-    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+    for (UINT format = EnumClipboardFormats(0); format != 0;
+         format = EnumClipboardFormats(format)) {
         if (format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT) return format;
     }
     return CF_TEXT;

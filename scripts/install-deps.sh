@@ -7,7 +7,7 @@ PACKAGES=(
     cmake g++ clang libclang-rt-14-dev libgtest-dev valgrind python3
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine32:i386 wine64
-    xvfb xclip xdotool x11-utils imagemagick
+    xvfb xclip xdotool x11-utils imagemagick fonts-wqy-microhei
 )
 
 missing=()

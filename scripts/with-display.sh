@@ -124,10 +124,22 @@ set_up_wine() {
     }
 }
 
+# Text in Chinese, Japanese or Korean shows in the message font only when
+# that font is linked to one that has the characters, as Windows links its
+# own fonts; Wine's message font is Tahoma, and Debian's fonts-wqy-microhei
+# has them.
+link_cjk_font() {
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    grep -qs 'str(7):"wqy-microhei.ttc' "$WINEPREFIX/system.reg" && return
+    wine reg add "$key" /v Tahoma /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f \
+        >"$WORK_DIR/reg.log" 2>&1 9>&- || cat "$WORK_DIR/reg.log" >&2
+}
+
 if ! display_answers; then
     start_private_xvfb || exit 1
 fi
 set_up_wine || exit 1
+link_cjk_font
 
 "$@" 9>&-
 exit $?

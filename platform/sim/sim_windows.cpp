@@ -165,8 +165,10 @@ ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
     std::string menu_name = wc->lpszMenuName && !IS_INTRESOURCE(wc->lpszMenuName)
                                 ? sim::internal::AnsiFromWide(wc->lpszMenuName)
                                 : std::string();
-    WNDCLASSA narrow = {wc->style,         wc->lpfnWndProc, wc->cbClsExtra, wc->cbWndExtra,
-                        wc->hInstance,     wc->hIcon,       wc->hCursor,    wc->hbrBackground,
+    WNDCLASSA narrow = {wc->style,         wc->lpfnWndProc,
+                        wc->cbClsExtra,    wc->cbWndExtra,
+                        wc->hInstance,     wc->hIcon,
+                        wc->hCursor,       wc->hbrBackground,
                         menu_name.c_str(), wc->lpszClassName ? class_name.c_str() : nullptr};
     if (wc->lpszMenuName && IS_INTRESOURCE(wc->lpszMenuName)) {
         narrow.lpszMenuName = reinterpret_cast<LPCSTR>(wc->lpszMenuName);
@@ -182,8 +184,8 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
     std::u16string wide_class = class_name ? sim::internal::WideFromAnsi(class_name) : u"";
     std::u16string wide_title = title ? sim::internal::WideFromAnsi(title) : u"";
     return CreateWindowExW(ex_style, class_name ? wide_class.c_str() : nullptr,
-                           title ? wide_title.c_str() : nullptr, style, x, y, width, height,
-                           parent, menu, instance, param);
+                           title ? wide_title.c_str() : nullptr, style, x, y, width, height, parent,
+                           menu, instance, param);
 }
 
 // The window exists, with its title and menu, while WM_CREATE runs.

@@ -138,6 +138,53 @@ inline std::string WindowTitle(HWND window) {
     return title;
 }
 
+// The title as a Unicode window keeps it.
+inline std::wstring WindowTitleW(HWND window) {
+    wchar_t title[256] = L"";
+    GetWindowTextW(window, title, sizeof title / sizeof title[0]);
+    return title;
+}
+
+// UTF-16 text for the log: ASCII as it is, every other unit as U+XXXX.
+inline std::string CodePoints(const std::wstring& text) {
+    std::string shown;
+    for (wchar_t unit : text) {
+        char point[16];
+        std::snprintf(point, sizeof point, unit >= 0x20 && unit < 0x7F ? "%c" : " U+%04X ",
+                      static_cast<unsigned>(unit));
+        shown += point;
+    }
+    return shown;
+}
+
+inline bool ExpectEqual(const char* what, const std::wstring& actual,
+                        const std::wstring& expected) {
+    if (actual == expected) {
+        Log("ok: %s is \"%s\"", what, CodePoints(actual).c_str());
+        return true;
+    }
+    Log("FAIL: %s is \"%s\", expected \"%s\"", what, CodePoints(actual).c_str(),
+        CodePoints(expected).c_str());
+    return false;
+}
+
+// "= " and the first line of the text, at most 90 UTF-16 units of it and
+// never half a surrogate pair, and "..." unless the line ends at a CR or at
+// the end of the text.
+const size_t kTitleLineUnits = 90;
+
+inline std::wstring WideTextTitle(const std::wstring& text) {
+    size_t end = 0;
+    while (end < text.size() && end < kTitleLineUnits && text[end] >= 0x20) ++end;
+    if (end == kTitleLineUnits && end < text.size() && IS_HIGH_SURROGATE(text[end - 1]) &&
+        IS_LOW_SURROGATE(text[end])) {
+        --end;
+    }
+    std::wstring title = L"= " + text.substr(0, end);
+    if (end < text.size() && text[end] != L'\r') title += L"...";
+    return title;
+}
+
 // Waits until the window's title reads `expected`.
 const size_t kTitleLineBytes = 90;
 const unsigned char kFirstTextByte = 0x20;
@@ -259,6 +306,12 @@ inline bool PlaceClipboardItems(HWND owner, const std::vector<ClipboardItem>& it
 // Replaces the clipboard's contents by `text` (NUL added) in the one format.
 inline bool PlaceClipboardText(HWND owner, UINT format, const std::string& text) {
     return PlaceClipboardItems(owner, {{format, std::string(text.c_str(), text.size() + 1)}});
+}
+
+// The UTF-16 text in a Unicode text block, up to its NUL.
+inline std::wstring UnicodeText(const std::string& block) {
+    const wchar_t* units = reinterpret_cast<const wchar_t*>(block.data());
+    return std::wstring(units, wcsnlen(units, block.size() / sizeof(wchar_t)));
 }
 
 inline bool PlaceUnicodeText(HWND owner, const std::wstring& text) {

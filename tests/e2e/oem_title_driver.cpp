@@ -1,8 +1,8 @@
-// End-to-end test of the real Varnelo.exe: OEM text with bytes above 0x7F
-// gets the title that the platform's own plain text of it gives, also in
-// the locales of other languages, whose text keeps its meaning when fixed;
-// text placed as plain text first, as OEM text with plain text of its own,
-// or as Unicode text first is titled from its plain text and judged by it.
+// End-to-end test of the real Varnelo.exe: text is titled in its own
+// characters, those of the platform's Unicode text of the format placed
+// first, OEM text with bytes above 0x7F and text in the locales of other
+// languages too, whose text keeps its meaning when fixed; OEM text with
+// plain text of its own is judged by the plain text.
 //
 // usage: oem_title_driver PATH\TO\Varnelo.exe WORK_DIR [CASE]
 #include <string>
@@ -15,9 +15,10 @@ namespace {
 struct Placement {
     const char* what;
     std::vector<e2e::ClipboardItem> placed;
-    UINT checked_format;     // read back once Varnelo has seen the change
-    std::string left;        // its text then, up to the NUL
-    UINT first_format_left;  // the clipboard's first format then
+    UINT checked_format;       // read back once Varnelo has seen the change
+    std::string left;          // its text then, up to the NUL
+    UINT first_format_left;    // the clipboard's first format then
+    std::wstring title = L"";  // empty: the title of the platform's Unicode text then
 };
 
 std::string Range(int first, int last) {
@@ -56,18 +57,22 @@ bool WaitUntilSeen(const e2e::Varnelo& varnelo) {
 }
 
 // What is left on the clipboard, and the title against the platform's own
-// plain text of it.
+// Unicode text of it.
 bool ExpectLeftAndTitled(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
                          const Placement& placement) {
     std::string left;
-    std::string plain;
-    return e2e::ReadClipboardText(driver.owner, placement.checked_format, &left) &&
-           e2e::ExpectEqual("the text left", left, placement.left) &&
-           e2e::ExpectEqual("the first format", e2e::FirstClipboardFormat(driver.owner),
-                            placement.first_format_left) &&
-           e2e::Expect(e2e::ReadClipboardText(driver.owner, CF_TEXT, &plain),
-                       "plain text is on the clipboard") &&
-           e2e::ExpectEqual("the title", e2e::WindowTitle(varnelo.window), e2e::TextTitle(plain));
+    std::string unicode;
+    if (!e2e::ReadClipboardText(driver.owner, placement.checked_format, &left) ||
+        !e2e::ExpectEqual("the text left", left, placement.left) ||
+        !e2e::ExpectEqual("the first format", e2e::FirstClipboardFormat(driver.owner),
+                          placement.first_format_left) ||
+        !e2e::Expect(e2e::ReadClipboardBlock(driver.owner, CF_UNICODETEXT, &unicode),
+                     "Unicode text is on the clipboard")) {
+        return false;
+    }
+    const std::wstring expected =
+        placement.title.empty() ? e2e::WideTextTitle(e2e::UnicodeText(unicode)) : placement.title;
+    return e2e::ExpectEqual("the title", e2e::WindowTitleW(varnelo.window), expected);
 }
 
 bool PlaceAndCheck(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
@@ -109,10 +114,9 @@ bool TitlesOemTextAsItsPlainText(const e2e::Driver& driver) {
     return RunPlacements(driver, placements, sizeof placements / sizeof placements[0]);
 }
 
-// Plain text placed first or placed with the OEM text is Varnelo's text:
-// it gives the title and, when it is a single byte, keeps the OEM text as
-// it was. Unicode text first is never rewritten; with OEM text behind it,
-// Wine makes the plain text from the OEM text.
+// The text placed first gives the title; plain text placed with the OEM
+// text keeps it as it was when the plain text is a single byte. Unicode
+// text first is never rewritten.
 bool TitlesAndJudgesPlacedPlainText(const e2e::Driver& driver) {
     const Placement placements[] = {
         {"plain text first",
@@ -124,7 +128,8 @@ bool TitlesAndJudgesPlacedPlainText(const e2e::Driver& driver) {
          {{CF_OEMTEXT, WithNul("dir\r\n")}, {CF_TEXT, WithNul("x")}},
          CF_OEMTEXT,
          "dir\r\n",
-         CF_OEMTEXT},
+         CF_OEMTEXT,
+         L"= dir"},
         {"Unicode text alone",
          {{CF_UNICODETEXT, Utf16("wide \xe9\xfc\r\n")}},
          CF_TEXT,
@@ -158,7 +163,7 @@ const LocaleText kLocaleTexts[] = {
      L"\u043f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440"},
     {"Greek in code page 737", 0x0408, "\x9a\x9c\xa0\x98 \xa9\xa6\xac",
      L"\u03b3\u03b5\u03b9\u03b1 \u03c3\u03bf\u03c5"},
-    // 101 bytes of two-byte characters: the title stops inside the 45th.
+    // 101 bytes of two-byte characters, titled whole.
     {"Japanese in code page 932", 0x0411, "x" + Repeated("\x93\xfa", 50),
      L"x" + std::wstring(50, L'\u65e5')},
 };
@@ -167,24 +172,17 @@ std::string LocaleBytes(LCID locale) {
     return std::string(reinterpret_cast<const char*>(&locale), sizeof locale);
 }
 
-std::string UnicodeText(const std::string& block) {
-    const wchar_t* units = reinterpret_cast<const wchar_t*>(block.data());
-    std::wstring text(units, wcsnlen(units, block.size() / sizeof(wchar_t)));
-    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-}
-
 // The fix put the locale back behind the text, so Unicode readers get the
 // text's own characters.
-bool ExpectMeaningKept(const e2e::Driver& driver, const LocaleText& placed) {
+bool ExpectMeaningKept(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
+                       const LocaleText& placed) {
     std::string locale;
     std::string unicode;
-    const std::wstring& text = placed.text;
     return e2e::ReadClipboardBlock(driver.owner, CF_LOCALE, &locale) &&
            e2e::ExpectEqual("the locale", locale, LocaleBytes(placed.locale)) &&
            e2e::ReadClipboardBlock(driver.owner, CF_UNICODETEXT, &unicode) &&
-           e2e::ExpectEqual("the Unicode text", UnicodeText(unicode),
-                            std::string(reinterpret_cast<const char*>(text.data()),
-                                        text.size() * sizeof(wchar_t)));
+           e2e::ExpectEqual("the Unicode text", e2e::UnicodeText(unicode), placed.text) &&
+           e2e::ExpectEqual("the title", e2e::WindowTitleW(varnelo.window), L"= " + placed.text);
 }
 
 bool OtherLocalesKeepTheirMeaning(const e2e::Driver& driver) {
@@ -197,17 +195,68 @@ bool OtherLocalesKeepTheirMeaning(const e2e::Driver& driver) {
             CF_OEMTEXT,
             text.oem,
             CF_OEMTEXT};
-        if (!PlaceAndCheck(driver, varnelo, placement) || !ExpectMeaningKept(driver, text)) {
+        if (!PlaceAndCheck(driver, varnelo, placement) ||
+            !ExpectMeaningKept(driver, varnelo, text)) {
             return false;
         }
     }
     return e2e::ExitsWithZero(varnelo);
 }
 
+std::string Utf16(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.c_str()),
+                       (text.size() + 1) * sizeof(wchar_t));
+}
+
+struct ScriptText {
+    const char* what;
+    std::vector<e2e::ClipboardItem> placed;
+    std::wstring title;
+};
+
+const std::wstring kScripts =
+    L"\u043f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440 \u2014 "
+    L"\u6771\u4eac \U0001F600 na\u00efve";
+
+// Every script keeps its characters in the title, whichever text format
+// brings them; text of the process's own page reads as it always did.
+bool EveryScriptTitledAsItself(const e2e::Driver& driver) {
+    const ScriptText texts[] = {
+        {"Unicode text in several scripts",
+         {{CF_UNICODETEXT, Utf16(kScripts + L"\r\nsecond line")}},
+         L"= " + kScripts},
+        {"Greek plain text with its locale",
+         {{CF_TEXT, WithNul("\xe3\xe5\xe9\xe1 \xf3\xef\xf5\r\n")},
+          {CF_LOCALE, LocaleBytes(0x0408)}},
+         L"= \u03b3\u03b5\u03b9\u03b1 \u03c3\u03bf\u03c5"},
+        {"a long Cyrillic line",
+         {{CF_UNICODETEXT, Utf16(std::wstring(100, L'\u0436'))}},
+         L"= " + std::wstring(90, L'\u0436') + L"..."},
+        {"a surrogate pair across the 90th unit",
+         {{CF_UNICODETEXT, Utf16(std::wstring(89, L'a') + L"\U0001F600b")}},
+         L"= " + std::wstring(89, L'a') + L"..."},
+    };
+    e2e::RunningVarnelo varnelo;
+    if (!e2e::StartWithEmptyClipboard(driver, "", &varnelo)) return false;
+    for (const ScriptText& text : texts) {
+        e2e::Log("placing %s", text.what);
+        if (!e2e::EmptyTheClipboard(driver.owner) ||
+            !e2e::WaitForTitle(varnelo.window, e2e::kEmptyTitle) ||
+            !e2e::PlaceClipboardItems(driver.owner, text.placed) || !WaitUntilSeen(varnelo) ||
+            !e2e::ExpectEqual("the title", e2e::WindowTitleW(varnelo.window), text.title)) {
+            return false;
+        }
+    }
+    return e2e::PlaceClipboardText(driver.owner, CF_TEXT, "plain \xe9\xfc text\r\n") &&
+           e2e::WaitForTitle(varnelo.window, "= plain \xe9\xfc text") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"oem_text_titled_as_its_plain_text", TitlesOemTextAsItsPlainText},
     {"placed_plain_text_titles_and_judges", TitlesAndJudgesPlacedPlainText},
     {"other_locales_keep_their_meaning", OtherLocalesKeepTheirMeaning},
+    {"every_script_titled_as_itself", EveryScriptTitledAsItself},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What the real Varnelo.exe shows in its window, read from the screen: one
-// screenshot per display state, each checked on its pixels and kept as a
-// .bmp file in the driver's folder.
+// screenshot per display state and per script, each checked on its pixels
+// and kept as a .bmp file in the driver's folder.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -138,7 +139,7 @@ std::string Described(const Ink& ink) {
            std::to_string(ink.bottom) + ")";
 }
 
-typedef bool (*ScreenCheck)(const Screenshot& shot, std::string* found);
+typedef std::function<bool(const Screenshot& shot, std::string* found)> ScreenCheck;
 
 // Text from the top-left corner, on as many lines as it has line breaks.
 bool ShowsLinesFromTopLeft(const Screenshot& shot, int lines, std::string* found) {
@@ -202,6 +203,63 @@ bool ShowsSmallPattern(const Screenshot& shot, std::string* found) {
         }
     }
     return ShowsPattern(shot, kSmallBitmapWidth, kSmallBitmapHeight, found);
+}
+
+// The text as a window of this size shows it when drawn from its top-left
+// corner in the system's message font, in the default colours on the
+// window colour: what Varnelo draws for a line of text.
+bool RenderLine(const std::wstring& text, int width, int height, Screenshot* shot) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return false;
+    shot->width = width;
+    shot->height = height;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = kBitsPerPixel;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    bool drawn = memory && section && font;
+    if (drawn) {
+        HGDIOBJ previous_bitmap = SelectObject(memory, section);
+        HGDIOBJ previous_font = SelectObject(memory, font);
+        RECT area = {0, 0, width, height};
+        FillRect(memory, &area, GetSysColorBrush(COLOR_WINDOW));
+        DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &area, 0);
+        GdiFlush();
+        const DWORD* first = static_cast<const DWORD*>(bits);
+        shot->pixels.assign(first, first + width * height);
+        SelectObject(memory, previous_font);
+        SelectObject(memory, previous_bitmap);
+    }
+    if (font) DeleteObject(font);
+    if (section) DeleteObject(section);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return drawn;
+}
+
+// Every pixel as the line drawn here shows it.
+bool ShowsLine(const std::wstring& text, const Screenshot& shot, std::string* found) {
+    Screenshot expected;
+    if (!RenderLine(text, shot.width, shot.height, &expected)) {
+        *found = "no line drawn to compare with";
+        return false;
+    }
+    size_t differing = 0;
+    for (size_t at = 0; at < shot.pixels.size(); ++at) {
+        differing += shot.pixels[at] != expected.pixels[at];
+    }
+    *found = std::to_string(differing) + " pixels unlike the line drawn here, " +
+             Described(FindInk(shot));
+    return differing == 0 && FindInk(shot).top < kTopBand;
 }
 
 // Waits until the window shows what `check` looks for, then keeps the
@@ -313,12 +371,46 @@ bool PrivateTextAsACentredMessage(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+struct ScriptLine {
+    const char* name;
+    std::wstring text;
+};
+
+// Each script drawn in its own characters, as a line in the message font
+// shows them; an emoji is a box there, as everywhere under GDI.
+bool EveryScriptDrawnAsItself(const e2e::Driver& driver) {
+    const ScriptLine lines[] = {
+        {"script_cyrillic", L"\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440"},
+        {"script_greek",
+         L"\u0393\u03b5\u03b9\u03b1 \u03c3\u03bf\u03c5 \u03ba\u03cc\u03c3\u03bc\u03b5"},
+        {"script_cjk", L"\u6771\u4eac \u3053\u3093\u306b\u3061\u306f \uc548\ub155"},
+        {"script_emoji", L"na\u00efve \U0001F600 caf\u00e9"},
+    };
+    e2e::RunningVarnelo varnelo;
+    if (!StartShown(driver, &varnelo)) return false;
+    for (const ScriptLine& line : lines) {
+        if (!e2e::PlaceUnicodeText(driver.owner, line.text) ||
+            !e2e::WaitUntil([&] { return e2e::WindowTitleW(varnelo.window) == L"= " + line.text; },
+                            e2e::kChangeTimeoutMs) ||
+            !ExpectScreen(
+                driver, varnelo, line.name,
+                [&](const Screenshot& shot, std::string* found) {
+                    return ShowsLine(line.text, shot, found);
+                },
+                "the line in its own characters")) {
+            return false;
+        }
+    }
+    return e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"message_when_nothing_to_show", MessageWhenNothingToShow},
     {"text_from_the_top_left_corner", TextFromTheTopLeftCorner},
     {"bitmap_at_its_own_size", BitmapAtItsOwnSize},
     {"chosen_format_as_wrapped_text", ChosenFormatAsWrappedText},
     {"private_text_as_a_centred_message", PrivateTextAsACentredMessage},
+    {"every_script_drawn_as_itself", EveryScriptDrawnAsItself},
 };
 
 }  // namespace

@@ -68,7 +68,8 @@ TEST_F(LocaleTest, PaintedLinesAreThoseOfThePlatformsUnicodeText) {
     sim::ClearDrawRecords();
     InvalidateRect(window_, nullptr, TRUE);
     UpdateWindow(window_);
-    EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT), Utf16Bytes(u"a\u65e5\u30fb\nb\r\nc\u30fb" + std::u16string(1, u'\0')));
+    EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT),
+              Utf16Bytes(u"a\u65e5\u30fb\nb\r\nc\u30fb" + std::u16string(1, u'\0')));
     std::vector<std::u16string> drawn;
     for (const sim::DrawRecord& record : sim::DrawnText()) drawn.push_back(record.wide);
     EXPECT_EQ(drawn, (std::vector<std::u16string>{u"a\u65e5\u30fb", u"b", u"c\u30fb"}));
