@@ -40,6 +40,38 @@ bool IsDark(const Screenshot& shot, int x, int y) {
     return GetRValue(colour) + GetGValue(colour) + GetBValue(colour) < kDarkChannelSum;
 }
 
+// Runs `draw` on a memory context that holds a 32-bit bitmap of the shot's
+// size, and keeps its pixels in the shot.
+bool DrawIntoShot(int width, int height, const std::function<bool(HDC memory, HDC screen)>& draw,
+                  Screenshot* shot) {
+    shot->width = width;
+    shot->height = height;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = kBitsPerPixel;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool drawn = false;
+    if (memory && section) {
+        HGDIOBJ previous = SelectObject(memory, section);
+        drawn = draw(memory, screen);
+        GdiFlush();
+        const DWORD* first = static_cast<const DWORD*>(bits);
+        if (drawn) shot->pixels.assign(first, first + width * height);
+        SelectObject(memory, previous);
+    }
+    if (section) DeleteObject(section);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return drawn;
+}
+
 // Copies the window's client area from the screen, as it is shown there.
 bool CaptureClientArea(HWND window, Screenshot* shot) {
     RECT client;
@@ -48,33 +80,13 @@ bool CaptureClientArea(HWND window, Screenshot* shot) {
         client.bottom <= 0) {
         return false;
     }
-    shot->width = client.right;
-    shot->height = client.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot->width;
-    info.bmiHeader.biHeight = -shot->height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = kBitsPerPixel;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool copied = false;
-    if (memory && section) {
-        HGDIOBJ previous = SelectObject(memory, section);
-        copied = BitBlt(memory, 0, 0, shot->width, shot->height, screen, origin.x, origin.y,
-                        SRCCOPY) != FALSE;
-        GdiFlush();
-        const DWORD* first = static_cast<const DWORD*>(bits);
-        if (copied) shot->pixels.assign(first, first + shot->width * shot->height);
-        SelectObject(memory, previous);
-    }
-    if (section) DeleteObject(section);
-    if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return copied;
+    return DrawIntoShot(
+        client.right, client.bottom,
+        [&](HDC memory, HDC screen) {
+            return BitBlt(memory, 0, 0, client.right, client.bottom, screen, origin.x, origin.y,
+                          SRCCOPY) != FALSE;
+        },
+        shot);
 }
 
 // Writes the screenshot as a 32-bit .bmp file, bottom row first.
@@ -212,37 +224,20 @@ bool RenderLine(const std::wstring& text, int width, int height, Screenshot* sho
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return false;
-    shot->width = width;
-    shot->height = height;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = kBitsPerPixel;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-    bool drawn = memory && section && font;
-    if (drawn) {
-        HGDIOBJ previous_bitmap = SelectObject(memory, section);
-        HGDIOBJ previous_font = SelectObject(memory, font);
-        RECT area = {0, 0, width, height};
-        FillRect(memory, &area, GetSysColorBrush(COLOR_WINDOW));
-        DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &area, 0);
-        GdiFlush();
-        const DWORD* first = static_cast<const DWORD*>(bits);
-        shot->pixels.assign(first, first + width * height);
-        SelectObject(memory, previous_font);
-        SelectObject(memory, previous_bitmap);
-    }
-    if (font) DeleteObject(font);
-    if (section) DeleteObject(section);
-    if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    if (!font) return false;
+    const bool drawn = DrawIntoShot(
+        width, height,
+        [&](HDC memory, HDC) {
+            HGDIOBJ previous = SelectObject(memory, font);
+            RECT area = {0, 0, width, height};
+            FillRect(memory, &area, GetSysColorBrush(COLOR_WINDOW));
+            DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &area, 0);
+            SelectObject(memory, previous);
+            return true;
+        },
+        shot);
+    DeleteObject(font);
     return drawn;
 }
 
