@@ -14,12 +14,13 @@ const char kReadEventName[] = "VarneloBenchReadNow";
 const char kDoneEventName[] = "VarneloBenchReadDone";
 const char kQuitEventName[] = "VarneloBenchQuit";
 
-// Filled by the reader after each read.
+// Filled by the reader after each read of the format the driver asks for.
 struct ReadResult {
-    LONGLONG finished;  // QueryPerformanceCounter when the last byte was read
-    DWORD length;       // bytes of CF_OEMTEXT up to its NUL or the block's end
-    DWORD checksum;     // sum of those bytes, so that every one is read
-    BOOL found;         // the clipboard opened and held CF_OEMTEXT
+    LONGLONG finished;  // QueryPerformanceCounter when the last unit was read
+    DWORD length;       // units of the text up to its NUL or the block's end
+    DWORD checksum;     // sum of those units, so that every one is read
+    BOOL found;         // the clipboard opened and held the text
+    UINT format;        // CF_OEMTEXT or CF_UNICODETEXT, set by the driver
 };
 
 }  // namespace bench

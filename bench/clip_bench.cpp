@@ -28,9 +28,10 @@ const size_t kMegabyte = 1024 * kKilobyte;
 
 struct TextCase {
     const char* name;
-    size_t bytes;           // the whole text with its trailing pairs, NUL not counted
-    size_t trailing_pairs;  // CR LF pairs at its end
-    LCID locale;            // placed behind the text; 0: none, the platform gives its own
+    size_t bytes;              // the whole text with its trailing pairs, NUL not counted
+    size_t trailing_pairs;     // CR LF pairs at its end
+    LCID locale;               // placed behind the text; 0: none, the platform gives its own
+    UINT format = CF_OEMTEXT;  // Unicode text is never fixed, only titled and shown
 };
 
 const LCID kNoLocale = 0;
@@ -44,6 +45,7 @@ const TextCase kTextCases[] = {
     {"256 MB", 256 * kMegabyte, 1, kNoLocale},
     {"1 MB, 100000 CR LF", kMegabyte, 100000, kNoLocale},
     {"64 MB, Russian", 64 * kMegabyte, 1, kRussian},
+    {"64 MB, Unicode", 64 * kMegabyte, 1, kNoLocale, CF_UNICODETEXT},
 };
 const TextCase kSmallText = {"1 KB", kKilobyte, 1, kNoLocale};
 const TextCase kLargePaint = {"64 MB", 64 * kMegabyte, 1, kNoLocale};
@@ -63,6 +65,8 @@ const size_t kPrintableStride = 7;  // neighbouring bytes differ
 const int kFirstHighByte = 0x80;
 const int kHighByteCount = 127;
 const size_t kHighByteEvery = 8;
+const wchar_t kFirstCyrillic = 0x0430;
+const size_t kLetters = 26;
 
 const char kPaintOptions[] = "-normal -viewonly";
 const UINT kRedrawFlags = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
@@ -214,9 +218,30 @@ char TextByte(size_t at) {
     return static_cast<char>(kFirstPrintable + at * kPrintableStride % kPrintableCount);
 }
 
+wchar_t UnicodeLetter(size_t at) {
+    return static_cast<wchar_t>((at % 2 ? kFirstCyrillic : L'a') + at % kLetters);
+}
+
+// Unicode text: UTF-16 lines of Latin and Cyrillic letters with CR LF
+// breaks, and the trailing pairs.
+std::string MakeUnicodeText(const TextCase& text_case) {
+    const size_t units = text_case.bytes / sizeof(wchar_t);
+    const size_t body = units - kLineBreakBytes * text_case.trailing_pairs;
+    std::wstring text(units, L'\n');
+    const size_t line_period = kLineBytes + kLineBreakBytes;
+    for (size_t at = 0; at < body; ++at) {
+        const size_t column = at % line_period;
+        text[at] = column < kLineBytes ? UnicodeLetter(at) : column == kLineBytes ? L'\r' : L'\n';
+    }
+    if (body > 0) text[body - 1] = UnicodeLetter(0);
+    for (size_t at = body; at < units; at += kLineBreakBytes) text[at] = L'\r';
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
 // Lines of printable bytes with CR LF breaks, then the trailing pairs; the
 // byte before them is printable, so exactly those pairs are removed.
 std::string MakeText(const TextCase& text_case) {
+    if (text_case.format == CF_UNICODETEXT) return MakeUnicodeText(text_case);
     const size_t body = text_case.bytes - kLineBreakBytes * text_case.trailing_pairs;
     std::string text(text_case.bytes, '\n');
     const size_t line_period = kLineBytes + kLineBreakBytes;
@@ -229,19 +254,27 @@ std::string MakeText(const TextCase& text_case) {
     return text;
 }
 
+// The length read back: Unicode text in units and whole, OEM text fixed.
 size_t FixedLength(const TextCase& text_case) {
+    if (text_case.format == CF_UNICODETEXT) return text_case.bytes / sizeof(wchar_t);
     return text_case.bytes - kLineBreakBytes * text_case.trailing_pairs;
 }
 
-// The text and its NUL in a movable block, without another copy of the text.
-HGLOBAL CopyToBlock(const std::string& text) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+size_t PlacedLength(const TextCase& text_case, const std::string& text) {
+    return text_case.format == CF_UNICODETEXT ? text.size() / sizeof(wchar_t) : text.size();
+}
+
+// The text and its terminator in a movable block, without another copy of the text.
+HGLOBAL CopyToBlock(const std::string& text, UINT format) {
+    const size_t terminator = format == CF_UNICODETEXT ? sizeof(wchar_t) : 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + terminator);
     char* bytes = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
     if (!bytes) {
         if (block) GlobalFree(block);
         return nullptr;
     }
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    std::memcpy(bytes, text.data(), text.size());
+    std::memset(bytes + text.size(), 0, terminator);
     GlobalUnlock(block);
     return block;
 }
@@ -261,8 +294,8 @@ bool PlaceLocale(LCID locale) {
     return !locale || block;
 }
 
-bool PlaceOemText(const std::string& text, LCID locale, Placing* placing) {
-    HGLOBAL block = CopyToBlock(text);
+bool PlaceText(const std::string& text, const TextCase& text_case, Placing* placing) {
+    HGLOBAL block = CopyToBlock(text, text_case.format);
     if (!block) return false;
     if (!e2e::OpenClipboardPatiently(g_bench.window)) {
         GlobalFree(block);
@@ -270,9 +303,9 @@ bool PlaceOemText(const std::string& text, LCID locale, Placing* placing) {
     }
     EmptyClipboard();
     placing->before_write = Now();
-    bool placed = SetClipboardData(CF_OEMTEXT, block) != nullptr;
+    bool placed = SetClipboardData(text_case.format, block) != nullptr;
     if (!placed) GlobalFree(block);
-    placed = placed && PlaceLocale(locale);
+    placed = placed && PlaceLocale(text_case.locale);
     placing->before_close = Now();
     CloseClipboard();
     placing->after_close = Now();
@@ -285,8 +318,9 @@ struct Reading {
     LONGLONG finished;
 };
 
-bool ReadBackMatches(const Reader& reader, size_t expected_length, Reading* reading) {
+bool ReadBackMatches(const Reader& reader, UINT format, size_t expected_length, Reading* reading) {
     bench::ReadResult result;
+    reader.result->format = format;
     if (!ReadInReader(reader, &result, &reading->asked)) return false;
     reading->finished = result.finished;
     return result.length == expected_length;
@@ -352,8 +386,8 @@ bool TimeBaseline(const Reader& reader, const TextCase& text_case, const std::st
     if (!e2e::EmptyTheClipboard(g_bench.window)) return false;
     Placing placing;
     Reading reading;
-    if (!PlaceOemText(text, text_case.locale, &placing) ||
-        !ReadBackMatches(reader, text.size(), &reading)) {
+    if (!PlaceText(text, text_case, &placing) ||
+        !ReadBackMatches(reader, text_case.format, PlacedLength(text_case, text), &reading)) {
         return false;
     }
     round->baseline_ms = Milliseconds(reading.finished - placing.before_write);
@@ -371,14 +405,16 @@ bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& 
     bool timed = e2e::EmptyTheClipboard(g_bench.window) && StartVarneloOn(exe_path, "", &varnelo) &&
                  WaitForTitle(varnelo, e2e::kEmptyTitle) && WaitUntilIdle(varnelo);
     const SIZE_T idle = timed ? WorkingSet(varnelo.process.dwProcessId, false) : 0;
-    g_bench.awaited_owner = varnelo.window;
+    // Unicode text stays this window's: Varnelo passes it on once titled.
+    g_bench.awaited_owner = text_case.format == CF_UNICODETEXT ? g_bench.window : varnelo.window;
     g_bench.changed_by_awaited_owner = false;
     Placing placing;
     Reading reading;
-    timed = timed && PlaceOemText(text, text_case.locale, &placing) &&
+    timed = timed && PlaceText(text, text_case, &placing) &&
             PumpUntil(
                 nullptr, [] { return g_bench.changed_by_awaited_owner; }, kLargeTextTimeoutMs) &&
-            ReadBackMatches(reader, FixedLength(text_case), &reading) && WaitUntilIdle(varnelo);
+            ReadBackMatches(reader, text_case.format, FixedLength(text_case), &reading) &&
+            WaitUntilIdle(varnelo);
     if (timed) {
         const SIZE_T peak = WorkingSet(varnelo.process.dwProcessId, true);
         round->varnelo_ms = Milliseconds(reading.finished - placing.before_close);
@@ -493,7 +529,7 @@ bool TimePaintsOf(const e2e::Varnelo& varnelo, const TextCase& text_case,
     const std::string text = MakeText(text_case);
     const int announced = g_bench.announcements;
     Placing placing;
-    if (!PlaceOemText(text, text_case.locale, &placing) ||
+    if (!PlaceText(text, text_case, &placing) ||
         !PumpUntil(
             nullptr, [announced] { return g_bench.announcements > announced; },
             kLargeTextTimeoutMs) ||

@@ -1,5 +1,5 @@
 // The benchmark's second process: each time the driver asks, it opens the
-// clipboard, reads the OEM text in full and reports when it was done.
+// clipboard, reads the OEM or Unicode text in full and reports when it was done.
 //
 // usage: clip_reader (started by clip_bench, which creates the channel)
 #include <windows.h>
@@ -25,25 +25,32 @@ bool OpenClipboardWhenFree() {
     return true;
 }
 
-// Sums every byte up to the NUL or the block's end, never past it.
+// Sums every unit up to the NUL or the block's end, never past it.
+template <typename Unit>
 void ReadBlockInFull(HANDLE block, bench::ReadResult* result) {
-    const unsigned char* bytes = static_cast<const unsigned char*>(GlobalLock(block));
-    if (!bytes) return;
-    const SIZE_T size = GlobalSize(block);
+    const Unit* units = static_cast<const Unit*>(GlobalLock(block));
+    if (!units) return;
+    const SIZE_T size = GlobalSize(block) / sizeof(Unit);
     DWORD checksum = 0;
     SIZE_T length = 0;
-    while (length < size && bytes[length] != 0) checksum += bytes[length++];
+    while (length < size && units[length] != 0) checksum += units[length++];
     GlobalUnlock(block);
     result->length = static_cast<DWORD>(length);
     result->checksum = checksum;
     result->found = TRUE;
 }
 
-void ReadOemText(bench::ReadResult* result) {
+void ReadText(bench::ReadResult* result) {
+    const UINT format = result->format;
     *result = bench::ReadResult{};
+    result->format = format;
     if (OpenClipboardWhenFree()) {
-        HANDLE block = GetClipboardData(CF_OEMTEXT);
-        if (block) ReadBlockInFull(block, result);
+        HANDLE block = GetClipboardData(format);
+        if (block && format == CF_UNICODETEXT) {
+            ReadBlockInFull<WCHAR>(block, result);
+        } else if (block) {
+            ReadBlockInFull<unsigned char>(block, result);
+        }
         CloseClipboard();
     }
     LARGE_INTEGER now;
@@ -64,7 +71,7 @@ int main() {
     if (!result) return kFailed;
     HANDLE waited[] = {read_now, quit};
     while (WaitForMultipleObjects(2, waited, FALSE, INFINITE) == WAIT_OBJECT_0) {
-        ReadOemText(result);
+        ReadText(result);
         SetEvent(done);
     }
     UnmapViewOfFile(result);

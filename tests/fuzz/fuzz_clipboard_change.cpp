@@ -315,25 +315,29 @@ void CheckTrailingLineBreakGone() {
             "OEM text first on the clipboard still ends in CR LF");
 }
 
-// The text placed first, in UTF-16 as the platform converts it; the
-// locale is the platform's own, since no case that places one is judged.
+// The text placed first, in UTF-16 as the platform converts it; plain text
+// when the enumeration, which ends at a format 0, lists none. The locale is
+// the platform's own, since no case that places one is judged.
 std::u16string PlacedText() {
+    UINT placed = CF_TEXT;
     for (UINT format : sim::ClipboardFormats()) {
+        if (format == 0) break;
         if (format != CF_TEXT && format != CF_OEMTEXT && format != CF_UNICODETEXT) continue;
-        std::string block = sim::ClipboardBlock(format);
-        if (format == CF_UNICODETEXT) {
-            std::u16string units(block.size() / sizeof(WCHAR), u'\0');
-            if (!units.empty()) std::memcpy(&units[0], block.data(), units.size() * sizeof(WCHAR));
-            return units;
-        }
-        std::u16string units(block.size(), u'\0');
-        int count = MultiByteToWideChar(format == CF_OEMTEXT ? CP_OEMCP : CP_ACP, 0, block.data(),
-                                        static_cast<int>(block.size()), &units[0],
-                                        static_cast<int>(units.size()));
-        units.resize(static_cast<size_t>(count));
+        placed = format;
+        break;
+    }
+    std::string block = sim::ClipboardBlock(placed);
+    std::u16string units(block.size(), u'\0');
+    if (placed == CF_UNICODETEXT) {
+        units.resize(block.size() / sizeof(WCHAR));
+        if (!units.empty()) std::memcpy(&units[0], block.data(), units.size() * sizeof(WCHAR));
         return units;
     }
-    return std::u16string();
+    int count = MultiByteToWideChar(placed == CF_OEMTEXT ? CP_OEMCP : CP_ACP, 0, block.data(),
+                                    static_cast<int>(block.size()), &units[0],
+                                    static_cast<int>(units.size()));
+    units.resize(static_cast<size_t>(count));
+    return units;
 }
 
 // While plain text is displayed, the title is built from the text placed

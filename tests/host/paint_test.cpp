@@ -95,6 +95,7 @@ class PaintTest : public app_test::AppFixture {
     static void ExpectNothingLeftBehind() {
         EXPECT_EQ(sim::LiveDeviceContexts(), 0);
         EXPECT_EQ(sim::OutstandingLocks(), 0);
+        EXPECT_EQ(sim::LiveUnownedBlocks(), 0u);
         EXPECT_FALSE(sim::ClipboardIsOpen());
     }
 
@@ -141,6 +142,37 @@ TEST_F(PaintTest, TextAndChosenBytesStopAtNulOrBlockEnd) {
         EXPECT_EQ(record.flags, kWrapped);
         EXPECT_EQ(Edges(record.rect), ClientEdges());
     }
+    ExpectNothingLeftBehind();
+}
+
+// Chosen OEM text goes through its locale's OEM page, chosen Unicode text
+// is drawn whole; text is drawn in the message font, the messages are not.
+TEST_F(PaintTest, ChosenTextFormatsShowTheirOwnCharactersInTheMessageFont) {
+    const DWORD russian = 0x0419;
+    ASSERT_TRUE(sim::PlaceClipboard(
+        editor_, {{CF_OEMTEXT, "\xaf\xe0\xa8\xa2\xa5\xe2"},
+                  {CF_LOCALE, std::string(reinterpret_cast<const char*>(&russian), sizeof russian)},
+                  {CF_UNICODETEXT, std::string("w\0i\0d\0e\0\x36\x04\0\0", 12)}}));
+    const std::pair<UINT, std::u16string> chosen[] = {
+        {CF_OEMTEXT, u"\u043f\u0440\u0438\u0432\u0435\u0442"}, {CF_UNICODETEXT, u"wide\u0436"}};
+    for (const auto& [format, text] : chosen) {
+        Choose(format);
+        Paint();
+        ASSERT_EQ(sim::DrawnText().size(), 1u);
+        EXPECT_EQ(sim::DrawnText()[0].wide, text);
+        EXPECT_EQ(sim::DrawnText()[0].flags, kWrapped);
+        EXPECT_EQ(sim::DrawnText()[0].font, g_viewer.text_font);
+    }
+    // A change of the user's settings makes the font anew.
+    const HFONT font = g_viewer.text_font;
+    SendMessageA(window_, WM_SETTINGCHANGE, 0, 0);
+    EXPECT_NE(g_viewer.text_font, font);
+    EXPECT_EQ(sim::LiveFonts(), 1);
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {}));
+    SendMessageA(window_, WM_COMMAND, IDM_DEFAULT, 0);
+    Paint();
+    ExpectOnlyCentred(kNoTextOrBitmap);
+    EXPECT_EQ(sim::DrawnText()[0].font, nullptr);
     ExpectNothingLeftBehind();
 }
 

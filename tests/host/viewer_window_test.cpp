@@ -161,6 +161,7 @@ TEST_F(ViewerWindowTest, ExitAndClosingEndTheLoopWithExitCodeZero) {
         EXPECT_FALSE(sim::LoopStarved()) << "the quit message ended the loop";
         EXPECT_EQ(sim::TopLevelWindow(kVarnelo), nullptr);
         EXPECT_EQ(sim::ViewerChainHead(), nullptr);
+        EXPECT_EQ(sim::LiveFonts(), 0) << "the message font is deleted";
     }
 }
 
