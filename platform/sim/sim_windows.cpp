@@ -157,24 +157,37 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
     return atom;
 }
 
-// Class names pass through the W entry points as ASCII.
+namespace sim::internal {
+
+namespace {
+
+// A name given to a W entry point, as its A twin takes it: null and
+// resource numbers as they are, text in the process's ANSI page, kept in
+// `narrow`.
+LPCSTR NarrowName(LPCWSTR name, std::string* narrow) {
+    if (!name || IS_INTRESOURCE(name)) return reinterpret_cast<LPCSTR>(name);
+    *narrow = AnsiFromWide(name);
+    return narrow->c_str();
+}
+
+}  // namespace
+
+}  // namespace sim::internal
+
 ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
     if (!wc) return RegisterClassA(nullptr);
-    std::string class_name =
-        wc->lpszClassName ? sim::internal::AnsiFromWide(wc->lpszClassName) : std::string();
-    std::string menu_name = wc->lpszMenuName && !IS_INTRESOURCE(wc->lpszMenuName)
-                                ? sim::internal::AnsiFromWide(wc->lpszMenuName)
-                                : std::string();
-    WNDCLASSA narrow = {wc->style,         wc->lpfnWndProc,
-                        wc->cbClsExtra,    wc->cbWndExtra,
-                        wc->hInstance,     wc->hIcon,
-                        wc->hCursor,       wc->hbrBackground,
-                        menu_name.c_str(), wc->lpszClassName ? class_name.c_str() : nullptr};
-    if (wc->lpszMenuName && IS_INTRESOURCE(wc->lpszMenuName)) {
-        narrow.lpszMenuName = reinterpret_cast<LPCSTR>(wc->lpszMenuName);
-    } else if (!wc->lpszMenuName) {
-        narrow.lpszMenuName = nullptr;
-    }
+    std::string menu_name;
+    std::string class_name;
+    WNDCLASSA narrow = {wc->style,
+                        wc->lpfnWndProc,
+                        wc->cbClsExtra,
+                        wc->cbWndExtra,
+                        wc->hInstance,
+                        wc->hIcon,
+                        wc->hCursor,
+                        wc->hbrBackground,
+                        sim::internal::NarrowName(wc->lpszMenuName, &menu_name),
+                        sim::internal::NarrowName(wc->lpszClassName, &class_name)};
     return RegisterClassA(&narrow);
 }
 
@@ -192,8 +205,8 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
 HWND WINAPI CreateWindowExW(DWORD, LPCWSTR wide_class, LPCWSTR title, DWORD style, int, int, int,
                             int, HWND, HMENU menu, HINSTANCE, LPVOID) {
     if (Faulted(Fault::CreateWindow)) return nullptr;
-    std::string narrow_class = wide_class ? sim::internal::AnsiFromWide(wide_class) : "";
-    LPCSTR class_name = wide_class ? narrow_class.c_str() : nullptr;
+    std::string narrow_class;
+    LPCSTR class_name = sim::internal::NarrowName(wide_class, &narrow_class);
     const sim::internal::WindowClass* window_class = sim::internal::FindClass(class_name);
     if (!window_class) return nullptr;
     Window window;
@@ -224,10 +237,10 @@ HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR title) {
 }
 
 HWND WINAPI FindWindowW(LPCWSTR class_name, LPCWSTR title) {
-    std::string narrow_class = class_name ? sim::internal::AnsiFromWide(class_name) : "";
-    std::string narrow_title = title ? sim::internal::AnsiFromWide(title) : "";
-    return FindWindowA(class_name ? narrow_class.c_str() : nullptr,
-                       title ? narrow_title.c_str() : nullptr);
+    std::string narrow_class;
+    std::string narrow_title;
+    return FindWindowA(sim::internal::NarrowName(class_name, &narrow_class),
+                       sim::internal::NarrowName(title, &narrow_title));
 }
 
 BOOL WINAPI ShowWindow(HWND window, int show) {
