@@ -4,12 +4,13 @@
 // memory (PagefileUsage) each grows per change. Nothing here asserts: it
 // prints what it measured.
 //
-// usage: soak_bench kinds PATH\TO\Varnelo.exe PATH\TO\soak_viewer.exe [CHANGES [VIEWER...]]
+// usage: soak_bench kinds|kindN PATH\TO\Varnelo.exe PATH\TO\soak_viewer.exe [CHANGES [VIEWER...]]
 //        soak_bench mix PATH\TO\Varnelo.exe PATH\TO\soak_viewer.exe
 // A VIEWER is "varnelo OPTIONS" or "minimal OPTIONS" (soak_viewer's own).
 // "kinds" prints, for each kind of change, the growth per change of each
-// viewer; "mix" prints the benchmark's soak row: 1,600 changes of all kinds
-// in turn, the changes per second and the growth over the last 1,200.
+// viewer ("kind0" to "kind8": of that kind only, "kind9": of the mix); "mix" prints the benchmark's
+// soak row: 1,600 changes of all kinds in turn, the changes per second and the growth over the last
+// 1,200.
 #include <windows.h>
 
 #include <cstdio>
@@ -89,8 +90,8 @@ bool StartViewer(const Paths& paths, const std::string& description, Viewer* vie
     if (!e2e::StartProcess(exe.c_str(), "\"" + exe + "\"" + options, &viewer->process)) {
         return false;
     }
-    WindowSearch search = {viewer->process.dwProcessId, varnelo ? e2e::kVarneloClass : kMinimalClass,
-                           nullptr};
+    WindowSearch search = {viewer->process.dwProcessId,
+                           varnelo ? e2e::kVarneloClass : kMinimalClass, nullptr};
     const bool found = e2e::WaitUntil(
         [&search] {
             EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
@@ -113,13 +114,14 @@ void StopViewer(Viewer* viewer) {
     *viewer = Viewer();
 }
 
-// Makes `count` changes of the kind (or of every kind in turn when `kind` is
-// kKinds), numbered from `first`; counts those not handled as they must be.
+// Makes `count` changes of the kind (or of the mix's kinds in turn when
+// `kind` is kAllKinds), numbered from `first`; counts those not handled as they must be.
 int MakeChanges(HWND owner, const Viewer& viewer, int kind, int first, int count,
                 const soak::Formats& formats) {
     int failed = 0;
     for (int number = first; number < first + count; ++number) {
-        const soak::Kind made = static_cast<soak::Kind>(kind == soak::kKinds ? number % kind : kind);
+        const soak::Kind made =
+            static_cast<soak::Kind>(kind == soak::kAllKinds ? number % soak::kKinds : kind);
         if (!soak::PlaceChange(owner, made, number, formats) ||
             !soak::ChangeHandled(viewer.window, made)) {
             ++failed;
@@ -140,23 +142,26 @@ double GrowthPerChange(const Paths& paths, const std::string& description, HWND 
         failed += MakeChanges(owner, viewer, kind, kWarmUpChanges, changes, formats);
         const SIZE_T after = soak::PrivateBytes(viewer.process.hProcess);
         growth = (static_cast<double>(after) - static_cast<double>(before)) / changes;
-        if (failed) std::printf("  (%s, %s: %d changes not handled)\n", description.c_str(),
-                                kind == soak::kKinds ? "mix" : soak::kKindNames[kind], failed);
+        if (failed)
+            std::printf("  (%s, %s: %d changes not handled)\n", description.c_str(),
+                        kind == soak::kAllKinds ? "mix" : soak::kKindNames[kind], failed);
     }
     StopViewer(&viewer);
     return growth;
 }
 
-void PrintKinds(const Paths& paths, HWND owner, int changes,
+void PrintKinds(const Paths& paths, HWND owner, int only_kind, int changes,
                 const std::vector<std::string>& viewers, const soak::Formats& formats) {
     std::printf("Private memory growth per change, KB, over %d changes after %d of warm-up\n",
                 changes, kWarmUpChanges);
-    for (size_t at = 0; at < viewers.size(); ++at) std::printf("  [%zu] %s\n", at, viewers[at].c_str());
+    for (size_t at = 0; at < viewers.size(); ++at)
+        std::printf("  [%zu] %s\n", at, viewers[at].c_str());
     std::printf("%-18s", "kind");
     for (size_t at = 0; at < viewers.size(); ++at) std::printf(" %7s%zu]", "[", at);
     std::printf("\n");
-    for (int kind = 0; kind <= soak::kKinds; ++kind) {
-        std::printf("%-18s", kind == soak::kKinds ? "mix" : soak::kKindNames[kind]);
+    for (int kind = 0; kind <= soak::kAllKinds; ++kind) {
+        if (only_kind >= 0 && kind != only_kind) continue;
+        std::printf("%-18s", kind == soak::kAllKinds ? "mix" : soak::kKindNames[kind]);
         std::fflush(stdout);
         for (const std::string& viewer : viewers) {
             const double growth = GrowthPerChange(paths, viewer, owner, kind, changes, formats);
@@ -177,9 +182,9 @@ void PrintMixRow(const Paths& paths, HWND owner, const std::string& description,
         return;
     }
     const DWORD start = GetTickCount();
-    int failed = MakeChanges(owner, viewer, soak::kKinds, 0, kMixSettledAfter, formats);
+    int failed = MakeChanges(owner, viewer, soak::kAllKinds, 0, kMixSettledAfter, formats);
     const SIZE_T settled = soak::PrivateBytes(viewer.process.hProcess);
-    failed += MakeChanges(owner, viewer, soak::kKinds, kMixSettledAfter,
+    failed += MakeChanges(owner, viewer, soak::kAllKinds, kMixSettledAfter,
                           kMixChanges - kMixSettledAfter, formats);
     const SIZE_T after = soak::PrivateBytes(viewer.process.hProcess);
     const double seconds = (GetTickCount() - start) / 1000.0;
@@ -195,8 +200,8 @@ void PrintMix(const Paths& paths, HWND owner, const soak::Formats& formats) {
         "\nSoak: %d changes of the %d kinds in turn, window open; growth of private memory\n"
         "over the last %d. Not handled: changes not answered, or OEM text left unfixed.\n",
         kMixChanges, soak::kKinds, kMixChanges - kMixSettledAfter);
-    std::printf("%-22s %12s %14s %16s %8s\n", "viewer", "changes/s", "growth MB",
-                "KB per change", "not handled");
+    std::printf("%-22s %12s %14s %16s %8s\n", "viewer", "changes/s", "growth MB", "KB per change",
+                "not handled");
     PrintMixRow(paths, owner, "varnelo -normal", formats);
     PrintMixRow(paths, owner, "minimal", formats);
 }
@@ -205,8 +210,9 @@ void PrintMix(const Paths& paths, HWND owner, const soak::Formats& formats) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        e2e::Log("usage: soak_bench kinds|mix PATH\\TO\\Varnelo.exe PATH\\TO\\soak_viewer.exe "
-                 "[CHANGES [VIEWER...]]");
+        e2e::Log(
+            "usage: soak_bench kinds|mix PATH\\TO\\Varnelo.exe PATH\\TO\\soak_viewer.exe "
+            "[CHANGES [VIEWER...]]");
         return e2e::kUsageError;
     }
     const Paths paths = {argv[2], argv[3]};
@@ -219,7 +225,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "mix") == 0) {
         PrintMix(paths, owner, formats);
     } else {
-        PrintKinds(paths, owner, changes, viewers, formats);
+        const int only_kind = std::strncmp(argv[1], "kind", 4) == 0 ? std::atoi(argv[1] + 4) : -1;
+        PrintKinds(paths, owner, argv[1][4] == 's' ? -1 : only_kind, changes, viewers, formats);
     }
     e2e::EmptyTheClipboard(owner);
     DestroyWindow(owner);

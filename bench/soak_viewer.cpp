@@ -4,12 +4,19 @@
 // memory each of Varnelo's calls costs under the platform can be told
 // apart from what Varnelo itself keeps.
 //
-// usage: soak_viewer [title] [locale] [marks] [paint] [bitmap] [dib] [min]
-//   title   reads CF_TEXT and sets its first line as the window title
+// usage: soak_viewer [title] [readtext] [settitle] [locale] [marks] [paint] [bitmap] [dib] [min]
+//   title     reads CF_TEXT and sets its first line as the window title
+//   readtext  only reads CF_TEXT (GetClipboardData, GlobalLock)
+//   settitle  only sets a new title, "= change N", without reading anything
+//   readoem   only reads CF_OEMTEXT (GetClipboardData, GlobalLock)
+//   reread    reads CF_OEMTEXT ten times more, the same data each time
+//   priority  asks GetPriorityClipboardFormat for the best of Varnelo's list
 //   locale  puts the clipboard's CF_LOCALE back behind the fixed text
 //   marks   asks for the four private and history marks at every change
 //   paint   shows the window and repaints it at every change, drawing
 //           CF_TEXT with DrawTextA
+//   emptypaint  paints nothing between BeginPaint and EndPaint
+//   drawfixed   draws the same short text at every paint, reading nothing
 //   bitmap  paints a bitmap from CF_BITMAP (memory context and BitBlt)
 //   dib     paints a bitmap from CF_DIB (SetDIBitsToDevice)
 //   min     shows the window minimised (paint still invalidates it)
@@ -24,15 +31,22 @@ const char kClassName[] = "VarneloSoakViewer";
 const size_t kTitleLineBytes = 90;
 const UINT_PTR kRetryTimerId = 1;
 const UINT kRetryIntervalMs = 20;
+const int kRereads = 10;
+UINT kPriorityList[] = {CF_TEXT,         CF_TEXT,    CF_BITMAP,       CF_DIB,
+                        CF_DIF,          CF_TIFF,    CF_OWNERDISPLAY, CF_ENHMETAFILE,
+                        CF_METAFILEPICT, CF_PALETTE, CF_RIFF,         CF_WAVE};
+const int kPriorityCount = sizeof kPriorityList / sizeof kPriorityList[0];
 const char* const kMarkNames[] = {"Clipboard Viewer Ignore",
                                   "ExcludeClipboardContentFromMonitorProcessing",
                                   "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard"};
 
 struct Options {
-    bool title, locale, marks, paint, bitmap, dib, min;
+    bool title, read_text, set_title, read_oem, reread, priority, locale, marks, paint, empty_paint,
+        draw_fixed, bitmap, dib, min;
 };
 Options g_options;
 HWND g_next_viewer;
+int g_changes;
 
 bool HasOption(int argc, char** argv, const char* name) {
     for (int at = 1; at < argc; ++at) {
@@ -80,6 +94,11 @@ void SetTitleFromText(HWND window) {
     GlobalUnlock(block);
 }
 
+void ReadBlock(UINT format) {
+    HANDLE block = GetClipboardData(format);
+    if (block && GlobalLock(block)) GlobalUnlock(block);
+}
+
 void AskForMarks() {
     for (const char* name : kMarkNames) IsClipboardFormatAvailable(RegisterClipboardFormatA(name));
 }
@@ -116,12 +135,19 @@ void LookAtClipboard(HWND window) {
         return;
     }
     if (g_options.title && IsClipboardFormatAvailable(CF_TEXT)) SetTitleFromText(window);
+    if (g_options.read_text) ReadBlock(CF_TEXT);
+    if (g_options.read_oem) ReadBlock(CF_OEMTEXT);
+    for (int at = 0; g_options.reread && at < kRereads; ++at) ReadBlock(CF_OEMTEXT);
     if (EnumClipboardFormats(0) == CF_OEMTEXT) FixOemText();
     CloseClipboard();
 }
 
 void OnClipboardChange(HWND window, WPARAM wParam, LPARAM lParam) {
     if (g_options.marks) AskForMarks();
+    if (g_options.priority) GetPriorityClipboardFormat(kPriorityList, kPriorityCount);
+    if (g_options.set_title) {
+        SetWindowTextA(window, ("= change " + std::to_string(++g_changes)).c_str());
+    }
     KillTimer(window, kRetryTimerId);
     LookAtClipboard(window);
     if (g_options.paint) InvalidateRect(window, nullptr, TRUE);
@@ -167,7 +193,8 @@ void Paint(HWND window) {
     HDC dc = BeginPaint(window, &ps);
     RECT client;
     GetClientRect(window, &client);
-    if (dc && OpenClipboard(window)) {
+    if (dc && g_options.draw_fixed) DrawTextA(dc, "soak", -1, &client, 0);
+    if (dc && !g_options.empty_paint && !g_options.draw_fixed && OpenClipboard(window)) {
         const bool bitmap = IsClipboardFormatAvailable(CF_BITMAP);
         if (bitmap && g_options.bitmap) PaintFromBitmap(dc, client);
         if (bitmap && g_options.dib) PaintFromDib(dc);
@@ -211,10 +238,13 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int main(int argc, char** argv) {
-    g_options = {HasOption(argc, argv, "title"), HasOption(argc, argv, "locale"),
-                 HasOption(argc, argv, "marks"), HasOption(argc, argv, "paint"),
-                 HasOption(argc, argv, "bitmap"), HasOption(argc, argv, "dib"),
-                 HasOption(argc, argv, "min")};
+    g_options = {HasOption(argc, argv, "title"),     HasOption(argc, argv, "readtext"),
+                 HasOption(argc, argv, "settitle"),  HasOption(argc, argv, "readoem"),
+                 HasOption(argc, argv, "reread"),    HasOption(argc, argv, "priority"),
+                 HasOption(argc, argv, "locale"),    HasOption(argc, argv, "marks"),
+                 HasOption(argc, argv, "paint"),     HasOption(argc, argv, "emptypaint"),
+                 HasOption(argc, argv, "drawfixed"), HasOption(argc, argv, "bitmap"),
+                 HasOption(argc, argv, "dib"),       HasOption(argc, argv, "min")};
     WNDCLASSA window_class = {};
     window_class.lpfnWndProc = ViewerProc;
     window_class.hInstance = GetModuleHandleA(nullptr);

@@ -118,8 +118,23 @@ struct BlitRecord {
     int src_x, src_y;
     DWORD rop;
 };
+// A device-independent bitmap drawn: where, and how far behind the start
+// of its header the pixels passed begin.
+struct DibRecord {
+    HDC dest;
+    int x, y;
+    DWORD width, height;
+    UINT start_scan, lines;
+    size_t pixels_offset;
+};
 const std::vector<DrawRecord>& DrawnText();
 const std::vector<BlitRecord>& Blits();
+const std::vector<DibRecord>& DibDraws();
+// SetDIBitsToDevice calls whose header or rows do not lie inside one
+// locked block; such a call draws nothing and returns 0.
+int DibReadsOutsideBlocks();
+// Bitmaps that neither the clipboard holds nor anybody deleted.
+int LiveGdiObjects();
 void ClearDrawRecords();
 int PaintCount(HWND window);   // BeginPaint calls
 bool NeedsPaint(HWND window);  // invalidated and not yet painted

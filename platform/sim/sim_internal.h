@@ -172,6 +172,8 @@ struct Desktop {
     std::map<uintptr_t, DeviceContext> contexts;
     std::vector<DrawRecord> drawn;
     std::vector<BlitRecord> blits;
+    std::vector<DibRecord> dib_draws;
+    int dib_reads_outside = 0;
 
     Clipboard clipboard;
     ViewerChain chain;

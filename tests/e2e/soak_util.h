@@ -12,12 +12,25 @@
 
 namespace soak {
 
-// The kinds of change a long-running session meets.
-enum Kind { kOemText, kBitmap, kRussian, kRegistered, kUnicode, kPlain, kPrivate, kEmpty, kKinds };
+// The kinds of change a long-running session meets; the mix takes the
+// first kKinds in turn. A device-independent bitmap is measured beside them.
+enum Kind {
+    kOemText,
+    kBitmap,
+    kRussian,
+    kRegistered,
+    kUnicode,
+    kPlain,
+    kPrivate,
+    kEmpty,
+    kKinds,
+    kDib = kKinds,
+    kAllKinds
+};
 
-const char* const kKindNames[kKinds] = {"OEM text",   "bitmap 64x48", "Russian OEM text",
-                                        "OEM + 120",  "Unicode text", "plain text",
-                                        "private",    "empty"};
+const char* const kKindNames[kAllKinds] = {"OEM text",  "bitmap 64x48", "Russian OEM text",
+                                           "OEM + 120", "Unicode text", "plain text",
+                                           "private",   "empty",        "DIB 64x48"};
 
 const int kBitmapWidth = 64;
 const int kBitmapHeight = 48;
@@ -72,6 +85,21 @@ inline bool PlaceOemWithRegistered(HWND owner, const std::string& text, const Fo
     return e2e::PlaceClipboardItems(owner, items);
 }
 
+// A bottom-up 32-bit DIB of the bitmap's size, one colour a change.
+inline std::string DibBytes(int number) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = kBitmapWidth;
+    header.biHeight = kBitmapHeight;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    const DWORD pixel = e2e::PatternColour(number, 0);
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    for (int at = 0; at < kBitmapWidth * kBitmapHeight; ++at) bytes += DwordBytes(pixel);
+    return bytes;
+}
+
 // Makes the change numbered `number` of the given kind.
 inline bool PlaceChange(HWND owner, Kind kind, int number, const Formats& formats) {
     const std::string text = ChangeText(kind, number);
@@ -79,8 +107,8 @@ inline bool PlaceChange(HWND owner, Kind kind, int number, const Formats& format
         case kOemText:
             return e2e::PlaceClipboardText(owner, CF_OEMTEXT, text);
         case kBitmap:
-            return e2e::PlaceClipboardBitmap(
-                owner, e2e::CreatePatternBitmap(kBitmapWidth, kBitmapHeight));
+            return e2e::PlaceClipboardBitmap(owner,
+                                             e2e::CreatePatternBitmap(kBitmapWidth, kBitmapHeight));
         case kRussian:
             return e2e::PlaceClipboardItems(
                 owner, {{CF_OEMTEXT, WithNul(text)}, {CF_LOCALE, DwordBytes(kRussianLocale)}});
@@ -90,6 +118,8 @@ inline bool PlaceChange(HWND owner, Kind kind, int number, const Formats& format
             return e2e::PlaceUnicodeText(owner, std::wstring(text.begin(), text.end()));
         case kPlain:
             return e2e::PlaceClipboardText(owner, CF_TEXT, text);
+        case kDib:
+            return e2e::PlaceClipboardItems(owner, {{CF_DIB, DibBytes(number)}});
         case kPrivate:
             return e2e::PlaceClipboardItems(
                 owner, {{CF_TEXT, WithNul(text)}, {formats.ignore_mark, DwordBytes(1)}});
