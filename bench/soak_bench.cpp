@@ -189,7 +189,7 @@ void PrintMixRow(const Paths& paths, HWND owner, const std::string& description,
     const SIZE_T after = soak::PrivateBytes(viewer.process.hProcess);
     const double seconds = (GetTickCount() - start) / 1000.0;
     const double growth = static_cast<double>(after) - static_cast<double>(settled);
-    std::printf("%-22s %12.0f %14.2f %16.2f %8d\n", description.c_str(), kMixChanges / seconds,
+    std::printf("%-22s %12.0f %14.2f %16.2f %12d\n", description.c_str(), kMixChanges / seconds,
                 growth / kMegabyte, growth / (kMixChanges - kMixSettledAfter) / kKilobyte, failed);
     std::fflush(stdout);
     StopViewer(&viewer);
