@@ -200,7 +200,7 @@ void PrintMix(const Paths& paths, HWND owner, const soak::Formats& formats) {
         "\nSoak: %d changes of the %d kinds in turn, window open; growth of private memory\n"
         "over the last %d. Not handled: changes not answered, or OEM text left unfixed.\n",
         kMixChanges, soak::kKinds, kMixChanges - kMixSettledAfter);
-    std::printf("%-22s %12s %14s %16s %8s\n", "viewer", "changes/s", "growth MB", "KB per change",
+    std::printf("%-22s %12s %14s %16s %12s\n", "viewer", "changes/s", "growth MB", "KB per change",
                 "not handled");
     PrintMixRow(paths, owner, "varnelo -normal", formats);
     PrintMixRow(paths, owner, "minimal", formats);

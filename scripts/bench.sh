@@ -7,8 +7,9 @@
 # and runs the benchmark under Wine, printing its tables, the soak row
 # last. It runs on a private Xvfb display and in its own Wine prefix
 # (build/bench-wine, or $WINEPREFIX), so that no other program shares the
-# clipboard; the prefix's Wine processes are ended afterwards. VARNELO_EXE measures another
-# build of Varnelo.exe with the same benchmark, for a before-and-after table.
+# clipboard; the prefix's Wine processes are ended afterwards. VARNELO_EXE
+# measures another build of Varnelo.exe with the same benchmark, for a
+# before-and-after table.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
