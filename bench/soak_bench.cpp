@@ -57,25 +57,6 @@ struct Viewer {
     HWND window = nullptr;
 };
 
-struct WindowSearch {
-    DWORD process_id;
-    const char* class_name;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM search_address) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(search_address);
-    char class_name[64] = "";
-    DWORD process_id = 0;
-    GetClassNameA(window, class_name, sizeof class_name);
-    GetWindowThreadProcessId(window, &process_id);
-    if (process_id != search->process_id || std::strcmp(class_name, search->class_name) != 0) {
-        return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
 bool IsVarnelo(const std::string& viewer) {
     return viewer.compare(0, 7, "varnelo") == 0;
 }
@@ -90,15 +71,13 @@ bool StartViewer(const Paths& paths, const std::string& description, Viewer* vie
     if (!e2e::StartProcess(exe.c_str(), "\"" + exe + "\"" + options, &viewer->process)) {
         return false;
     }
-    WindowSearch search = {viewer->process.dwProcessId,
-                           varnelo ? e2e::kVarneloClass : kMinimalClass, nullptr};
+    const char* class_name = varnelo ? e2e::kVarneloClass : kMinimalClass;
     const bool found = e2e::WaitUntil(
-        [&search] {
-            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+        [viewer, class_name] {
+            viewer->window = e2e::FindProcessWindow(viewer->process.dwProcessId, class_name);
+            return viewer->window != nullptr;
         },
         e2e::kStartTimeoutMs);
-    viewer->window = search.found;
     return found && soak::WaitUntilAnswered(viewer->window);
 }
 

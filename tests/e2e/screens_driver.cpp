@@ -280,43 +280,20 @@ bool BitmapAtItsOwnSize(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
-// The pattern as a bottom-up 32-bit DIB: rows from the bottom, pixels as
-// blue, green, red and a spare byte.
-std::string PatternDib(int width, int height) {
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-    for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) {
-            const COLORREF colour = e2e::PatternColour(x, y);
-            const char pixel[4] = {static_cast<char>(GetBValue(colour)),
-                                   static_cast<char>(GetGValue(colour)),
-                                   static_cast<char>(GetRValue(colour)), 0};
-            bytes.append(pixel, sizeof pixel);
-        }
-    }
-    return bytes;
-}
-
 // A bitmap placed as a DIB shows exactly as one placed as a bitmap.
 bool DibAtItsOwnSize(const e2e::Driver& driver) {
     e2e::RunningVarnelo varnelo;
     if (!StartShown(driver, &varnelo)) return false;
     const SIZE client = ClientSize(varnelo);
     return e2e::PlaceClipboardItems(driver.owner,
-                                    {{CF_DIB, PatternDib(2 * client.cx, 2 * client.cy)}}) &&
+                                    {{CF_DIB, e2e::PatternDib(2 * client.cx, 2 * client.cy)}}) &&
            e2e::WaitForTitle(varnelo.window, "[Bitmap]") &&
            ExpectScreen(driver, varnelo, "dib_large", ShowsLargePattern,
                         "a larger DIB unscaled, cut at the right and bottom edges") &&
            e2e::EmptyTheClipboard(driver.owner) &&
            e2e::WaitForTitle(varnelo.window, e2e::kEmptyTitle) &&
            e2e::PlaceClipboardItems(
-               driver.owner, {{CF_DIB, PatternDib(kSmallBitmapWidth, kSmallBitmapHeight)}}) &&
+               driver.owner, {{CF_DIB, e2e::PatternDib(kSmallBitmapWidth, kSmallBitmapHeight)}}) &&
            e2e::WaitForTitle(varnelo.window, "[Bitmap]") &&
            ExpectScreen(driver, varnelo, "dib_small", ShowsSmallPattern,
                         "a smaller DIB unscaled in the top-left corner") &&

@@ -85,21 +85,6 @@ inline bool PlaceOemWithRegistered(HWND owner, const std::string& text, const Fo
     return e2e::PlaceClipboardItems(owner, items);
 }
 
-// A bottom-up 32-bit DIB of the bitmap's size, one colour a change.
-inline std::string DibBytes(int number) {
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = kBitmapWidth;
-    header.biHeight = kBitmapHeight;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    const DWORD pixel = e2e::PatternColour(number, 0);
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-    for (int at = 0; at < kBitmapWidth * kBitmapHeight; ++at) bytes += DwordBytes(pixel);
-    return bytes;
-}
-
 // Makes the change numbered `number` of the given kind.
 inline bool PlaceChange(HWND owner, Kind kind, int number, const Formats& formats) {
     const std::string text = ChangeText(kind, number);
@@ -119,7 +104,8 @@ inline bool PlaceChange(HWND owner, Kind kind, int number, const Formats& format
         case kPlain:
             return e2e::PlaceClipboardText(owner, CF_TEXT, text);
         case kDib:
-            return e2e::PlaceClipboardItems(owner, {{CF_DIB, DibBytes(number)}});
+            return e2e::PlaceClipboardItems(
+                owner, {{CF_DIB, e2e::PatternDib(kBitmapWidth, kBitmapHeight)}});
         case kPrivate:
             return e2e::PlaceClipboardItems(
                 owner, {{CF_TEXT, WithNul(text)}, {formats.ignore_mark, DwordBytes(1)}});

@@ -14,20 +14,10 @@ constexpr int kRegisteredFormats = 120;
 constexpr uint32_t kRussian = 0x0419;
 constexpr int kBitmapWidth = 64;
 constexpr int kBitmapHeight = 48;
+constexpr size_t kDibPixelBytes = kBitmapWidth * kBitmapHeight * 4;
 
 std::string Bytes(const void* data, size_t size) {
     return std::string(static_cast<const char*>(data), size);
-}
-
-std::string Dib32(int number) {
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = kBitmapWidth;
-    header.biHeight = kBitmapHeight;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    return Bytes(&header, sizeof header) +
-           std::string(kBitmapWidth * kBitmapHeight * 4, static_cast<char>(number));
 }
 
 using LongRunTest = app_test::AppFixture;
@@ -56,7 +46,7 @@ TEST_F(LongRunTest, ThousandsOfChangesOfEveryKindLeaveNothingBehind) {
             {{CF_TEXT, text + '\0'}},
             {{CF_TEXT, text + '\0'}, {ignore, "1"}},
             {},
-            {{CF_DIB, Dib32(round)}},
+            {{CF_DIB, app_test::Dib(kBitmapWidth, kBitmapHeight, 32, BI_RGB, 0, kDibPixelBytes)}},
         };
         for (const auto& change : changes) {
             ASSERT_TRUE(sim::PlaceClipboard(other, change));

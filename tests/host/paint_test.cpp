@@ -163,25 +163,6 @@ TEST_F(PaintTest, BitmapIsCopiedAtItsOwnSizeCutAtTheClientArea) {
     }
 }
 
-// A DIB of `width` x `height` pixels: header, its colour table (`colours`
-// entries, or the whole palette when 0) or, with BI_BITFIELDS, three masks,
-// then `pixel_bytes` bytes of rows.
-std::string Dib(int32_t width, int32_t height, WORD bits, DWORD compression, DWORD colours,
-                size_t pixel_bytes) {
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = bits;
-    header.biCompression = compression;
-    header.biClrUsed = colours;
-    size_t entries = colours ? colours : bits <= 8 ? size_t{1} << bits : 0;
-    size_t table = compression == BI_BITFIELDS ? 3 * sizeof(DWORD) : entries * sizeof(RGBQUAD);
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-    return bytes + std::string(table + pixel_bytes, '\x7f');
-}
-
 // A DIB that was placed is drawn from its own block at its own size from
 // the top-left corner, its pixels found behind header, colours or masks;
 // one whose rows do not fit its block falls back to the platform's bitmap.
@@ -192,13 +173,13 @@ TEST_F(PaintTest, PlacedDibIsDrawnFromItsBlockNeverPastItsEnd) {
         std::string dib;
         size_t pixels_offset;  // 0: not drawn as a DIB
     } rows[] = {
-        {"32-bit bottom-up", Dib(64, 48, 32, BI_RGB, 0, 64 * 48 * 4), kHeader},
-        {"32-bit top-down", Dib(64, -48, 32, BI_RGB, 0, 64 * 48 * 4), kHeader},
-        {"8-bit, full palette", Dib(10, 3, 8, BI_RGB, 0, 12 * 3), kHeader + 256 * 4},
-        {"8-bit, 16 colours", Dib(10, 3, 8, BI_RGB, 16, 12 * 3), kHeader + 16 * 4},
-        {"16-bit with masks", Dib(3, 2, 16, BI_BITFIELDS, 0, 8 * 2), kHeader + 12},
-        {"rows one byte short", Dib(64, 48, 32, BI_RGB, 0, 64 * 48 * 4 - 1), 0},
-        {"compressed", Dib(64, 48, 8, 1, 0, 100), 0},
+        {"32-bit bottom-up", app_test::Dib(64, 48, 32, BI_RGB, 0, 64 * 48 * 4), kHeader},
+        {"32-bit top-down", app_test::Dib(64, -48, 32, BI_RGB, 0, 64 * 48 * 4), kHeader},
+        {"8-bit, full palette", app_test::Dib(10, 3, 8, BI_RGB, 0, 12 * 3), kHeader + 256 * 4},
+        {"8-bit, 16 colours", app_test::Dib(10, 3, 8, BI_RGB, 16, 12 * 3), kHeader + 16 * 4},
+        {"16-bit with masks", app_test::Dib(3, 2, 16, BI_BITFIELDS, 0, 8 * 2), kHeader + 12},
+        {"rows one byte short", app_test::Dib(64, 48, 32, BI_RGB, 0, 64 * 48 * 4 - 1), 0},
+        {"compressed", app_test::Dib(64, 48, 8, 1, 0, 100), 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
