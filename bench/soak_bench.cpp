@@ -32,6 +32,7 @@ const int kMixSettledAfter = 400;
 const double kKilobyte = 1024.0;
 const double kMegabyte = 1024.0 * 1024.0;
 const char kMinimalClass[] = "VarneloSoakViewer";
+const char kOneKindMode[] = "kind";
 
 const char* const kDefaultViewers[] = {
     "varnelo -normal",
@@ -185,6 +186,13 @@ void PrintMix(const Paths& paths, HWND owner, const soak::Formats& formats) {
     PrintMixRow(paths, owner, "minimal", formats);
 }
 
+// "kindN" names one row of the table; "kinds" asks for all (-1).
+int OnlyKind(const char* mode) {
+    const size_t prefix = std::strlen(kOneKindMode);
+    if (std::strncmp(mode, kOneKindMode, prefix) != 0 || mode[prefix] == 's') return -1;
+    return std::atoi(mode + prefix);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -204,8 +212,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "mix") == 0) {
         PrintMix(paths, owner, formats);
     } else {
-        const int only_kind = std::strncmp(argv[1], "kind", 4) == 0 ? std::atoi(argv[1] + 4) : -1;
-        PrintKinds(paths, owner, argv[1][4] == 's' ? -1 : only_kind, changes, viewers, formats);
+        PrintKinds(paths, owner, OnlyKind(argv[1]), changes, viewers, formats);
     }
     e2e::EmptyTheClipboard(owner);
     DestroyWindow(owner);

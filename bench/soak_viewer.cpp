@@ -4,22 +4,22 @@
 // memory each of Varnelo's calls costs under the platform can be told
 // apart from what Varnelo itself keeps.
 //
-// usage: soak_viewer [title] [readtext] [settitle] [locale] [marks] [paint] [bitmap] [dib] [min]
-//   title     reads CF_TEXT and sets its first line as the window title
-//   readtext  only reads CF_TEXT (GetClipboardData, GlobalLock)
-//   settitle  only sets a new title, "= change N", without reading anything
-//   readoem   only reads CF_OEMTEXT (GetClipboardData, GlobalLock)
-//   reread    reads CF_OEMTEXT ten times more, the same data each time
-//   priority  asks GetPriorityClipboardFormat for the best of Varnelo's list
-//   locale  puts the clipboard's CF_LOCALE back behind the fixed text
-//   marks   asks for the four private and history marks at every change
-//   paint   shows the window and repaints it at every change, drawing
-//           CF_TEXT with DrawTextA
-//   emptypaint  paints nothing between BeginPaint and EndPaint
-//   drawfixed   draws the same short text at every paint, reading nothing
-//   bitmap  paints a bitmap from CF_BITMAP (memory context and BitBlt)
-//   dib     paints a bitmap from CF_DIB (SetDIBitsToDevice)
-//   min     shows the window minimised (paint still invalidates it)
+// usage: soak_viewer [OPTION...], any of:
+//   title       reads CF_TEXT and sets its first line as the window title
+//   readtext    only reads CF_TEXT (GetClipboardData, GlobalLock)
+//   settitle    only sets a new title, "= change N", reading nothing
+//   readoem     only reads CF_OEMTEXT (GetClipboardData, GlobalLock)
+//   reread      reads CF_OEMTEXT ten times more, the same data each time
+//   priority    asks GetPriorityClipboardFormat for the best of Varnelo's list
+//   locale      puts the clipboard's CF_LOCALE back behind the fixed text
+//   marks       asks for the four private and history marks at every change
+//   paint       shows the window and repaints it at every change, drawing
+//               CF_TEXT with DrawTextA
+//   emptypaint  (with paint) paints nothing between BeginPaint and EndPaint
+//   drawfixed   (with paint) draws the same short text, reading nothing
+//   bitmap      (with paint) paints a bitmap from CF_BITMAP (BitBlt)
+//   dib         (with paint) paints a bitmap from CF_DIB (SetDIBitsToDevice)
+//   min         shows the window minimised (paint still invalidates it)
 #include <windows.h>
 
 #include <cstring>
@@ -166,17 +166,26 @@ void PaintFromBitmap(HDC dc, const RECT& client) {
     if (memory) DeleteDC(memory);
 }
 
+// Only the 32-bit DIBs that the benchmark places, or the platform makes of
+// its bitmaps, and only when every row lies inside the block.
 void PaintFromDib(HDC dc) {
     HANDLE block = GetClipboardData(CF_DIB);
     const BITMAPINFO* info = block ? static_cast<const BITMAPINFO*>(GlobalLock(block)) : nullptr;
     if (!info) return;
+    const SIZE_T size = GlobalSize(block);
+    if (size < sizeof(BITMAPINFOHEADER)) {
+        GlobalUnlock(block);
+        return;
+    }
     const BITMAPINFOHEADER& header = info->bmiHeader;
     const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    const char* bits = reinterpret_cast<const char*>(info) + header.biSize +
-                       header.biClrUsed * sizeof(RGBQUAD) +
-                       (header.biCompression == BI_BITFIELDS ? 3 * sizeof(DWORD) : 0);
-    SetDIBitsToDevice(dc, 0, 0, header.biWidth, height, 0, 0, 0, height, bits, info,
-                      DIB_RGB_COLORS);
+    const SIZE_T offset = header.biSize + header.biClrUsed * sizeof(RGBQUAD) +
+                          (header.biCompression == BI_BITFIELDS ? 3 * sizeof(DWORD) : 0);
+    const SIZE_T pixels = static_cast<SIZE_T>(header.biWidth) * height * sizeof(DWORD);
+    if (header.biBitCount == 32 && header.biWidth > 0 && offset + pixels <= size) {
+        SetDIBitsToDevice(dc, 0, 0, header.biWidth, height, 0, 0, 0, height,
+                          reinterpret_cast<const char*>(info) + offset, info, DIB_RGB_COLORS);
+    }
     GlobalUnlock(block);
 }
 
