@@ -93,6 +93,9 @@ struct Clipboard {
     int change_count = 0;
     std::map<UINT, std::string> registered_names;
     UINT next_registered = kFirstRegisteredFormat;
+    std::vector<UINT> read_in_session;  // formats the program read since it opened
+    std::vector<UINT> converted;        // formats the program converted since emptied
+    int cached_answers = 0;
 };
 
 struct ViewerChain {
@@ -228,6 +231,10 @@ bool EmptyOpenClipboard();
 bool PlaceOnOpenClipboard(UINT format, HANDLE data);
 bool CloseAndAnnounce();
 void ReleaseClipboardData(HANDLE data);
+
+// The reading process's cache (sim_reader_cache.cpp).
+void NoteOpen(Clipboard& clipboard);
+void NoteRead(Clipboard& clipboard, UINT format, bool derived);
 
 // Viewer chain (sim_viewer_chain.cpp).
 void AnnounceClipboardChange();
