@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kRounds = 500;
+constexpr int kRounds = 250;
 constexpr int kRegisteredFormats = 120;
 constexpr uint32_t kRussian = 0x0419;
 constexpr int kBitmapWidth = 64;
