@@ -167,22 +167,6 @@ void DrawWrappedText(HDC dc, RECT client, const TextBlock& text) {
     RestoreFont(dc, previous_font);
 }
 
-// The bitmap at its own size from the top-left corner, cut at the edges.
-void PaintBitmap(HWND window, HDC dc, const RECT& client) {
-    HDC memory = CreateCompatibleDC(dc);
-    if (!memory) return;
-    if (OpenClipboardToRead(window)) {
-        HANDLE bitmap = GetClipboardData(CF_BITMAP);
-        if (bitmap) {
-            HGDIOBJ previous = SelectObject(memory, bitmap);
-            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, previous);
-        }
-        CloseClipboard();
-    }
-    DeleteDC(memory);
-}
-
 // A chosen text format in its own characters; any other chosen format's
 // bytes, shown as text up to their first zero byte.
 void PaintChosenFormat(HDC dc, RECT client) {

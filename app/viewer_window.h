@@ -26,6 +26,10 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void PaintContents(HWND window);
 
+// The clipboard's bitmap at its own size from the top-left corner of the
+// client area, cut at its edges.
+void PaintBitmap(HWND window, HDC dc, const RECT& client);
+
 // The system's message font, in which the clipboard's text is drawn.
 void CreateTextFont();
 void RecreateTextFont(HWND window);  // after WM_SETTINGCHANGE; repaints

@@ -4,11 +4,12 @@
 #
 # Builds build/bench-win32 (the i686 Varnelo.exe with the clipboard
 # benchmark; build/bench-win64 on a machine that runs no 32-bit programs)
-# and runs the benchmark under Wine, printing its table. It runs
-# on a private Xvfb display and in its own Wine prefix (build/bench-wine,
-# or $WINEPREFIX), so that no other program shares the clipboard; the
-# prefix's Wine processes are ended afterwards. VARNELO_EXE measures another
-# build of Varnelo.exe with the same benchmark, for a before-and-after table.
+# and runs the benchmark under Wine, printing its tables, the soak row
+# last. It runs on a private Xvfb display and in its own Wine prefix
+# (build/bench-wine, or $WINEPREFIX), so that no other program shares the
+# clipboard; the prefix's Wine processes are ended afterwards. VARNELO_EXE
+# measures another build of Varnelo.exe with the same benchmark, for a
+# before-and-after table.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -34,6 +35,10 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 # The prefix's Wine processes end inside the display's lifetime.
 unset DISPLAY
-"$ROOT/scripts/with-display.sh" bash -c 'wine "$@"; status=$?; wineserver -k; exit $status' \
-    bench "$BUILD/bench/clip_bench.exe" "$(windows_path "$(realpath "$VARNELO_EXE")")" \
-    "$(windows_path "$BUILD/bench/clip_reader.exe")" "$@"
+# Then the soak row: many changes of every kind, against Varnelo and the
+# minimal viewer, and the private memory each grows by.
+"$ROOT/scripts/with-display.sh" bash -c \
+    'wine "$1" "$3" "$4" "${@:6}" && wine "$2" mix "$3" "$5"; status=$?; wineserver -k; exit $status' \
+    bench "$BUILD/bench/clip_bench.exe" "$BUILD/bench/soak_bench.exe" \
+    "$(windows_path "$(realpath "$VARNELO_EXE")")" "$(windows_path "$BUILD/bench/clip_reader.exe")" \
+    "$(windows_path "$BUILD/bench/soak_viewer.exe")" "$@"

@@ -91,6 +91,8 @@ bool EmptyOpenClipboard() {
     Clipboard& clipboard = TheClipboard();
     if (!clipboard.open) return false;
     ReleaseAllDerived(clipboard);
+    clipboard.read_in_session.clear();
+    clipboard.converted.clear();
     for (const PlacedFormat& placed : clipboard.placed) ReleaseClipboardData(placed.data);
     clipboard.placed.clear();
     clipboard.owner = clipboard.opened_by;
@@ -140,7 +142,9 @@ using sim::internal::TheClipboard;
 
 BOOL WINAPI OpenClipboard(HWND window) {
     if (Faulted(Fault::OpenClipboard)) return FALSE;
-    return sim::internal::OpenClipboardAs(window) ? TRUE : FALSE;
+    if (!sim::internal::OpenClipboardAs(window)) return FALSE;
+    sim::internal::NoteOpen(TheClipboard());
+    return TRUE;
 }
 
 BOOL WINAPI CloseClipboard(void) {
@@ -163,8 +167,10 @@ HANDLE WINAPI GetClipboardData(UINT format) {
     if (Faulted(Fault::GetClipboardData)) return nullptr;
     Clipboard& clipboard = TheClipboard();
     if (!clipboard.open) return nullptr;
-    if (const auto* placed = sim::internal::FindPlaced(clipboard, format)) return placed->data;
-    return sim::internal::DerivedHandle(clipboard, format);
+    const auto* placed = sim::internal::FindPlaced(clipboard, format);
+    HANDLE data = placed ? placed->data : sim::internal::DerivedHandle(clipboard, format);
+    if (data) sim::internal::NoteRead(clipboard, format, !placed);
+    return data;
 }
 
 UINT WINAPI EnumClipboardFormats(UINT format) {

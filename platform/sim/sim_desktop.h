@@ -72,6 +72,13 @@ bool ClipboardIsOpen();
 HWND ClipboardOwnerWindow();
 int ClipboardChangeCount();  // closes that announced a change
 
+// GetClipboardData calls that Wine answers from the reading process's own
+// cache: a format read again while the clipboard stays open, data the
+// reader placed itself, and the first read of a format the reader converts
+// (it is then fetched again from the cache). Wine 8 loses about 1 KB for
+// good at each such answer.
+int CachedAnswers();
+
 // Memory accounting: blocks that nobody owns yet (not handed to the
 // clipboard and not freed), and locks not yet matched by an unlock.
 size_t LiveUnownedBlocks();
@@ -121,8 +128,23 @@ struct BlitRecord {
     int src_x, src_y;
     DWORD rop;
 };
+// A device-independent bitmap drawn: where, and how far behind the start
+// of its header the pixels passed begin.
+struct DibRecord {
+    HDC dest;
+    int x, y;
+    DWORD width, height;
+    UINT start_scan, lines;
+    size_t pixels_offset;
+};
 const std::vector<DrawRecord>& DrawnText();
 const std::vector<BlitRecord>& Blits();
+const std::vector<DibRecord>& DibDraws();
+// SetDIBitsToDevice calls whose header or rows do not lie inside one
+// locked block; such a call draws nothing and returns 0.
+int DibReadsOutsideBlocks();
+// Bitmaps that neither the clipboard holds nor anybody deleted.
+int LiveGdiObjects();
 void ClearDrawRecords();
 int PaintCount(HWND window);   // BeginPaint calls
 bool NeedsPaint(HWND window);  // invalidated and not yet painted

@@ -94,6 +94,9 @@ struct Clipboard {
     int change_count = 0;
     std::map<UINT, std::string> registered_names;
     UINT next_registered = kFirstRegisteredFormat;
+    std::vector<UINT> read_in_session;  // formats the program read since it opened
+    std::vector<UINT> converted;        // formats the program converted since emptied
+    int cached_answers = 0;
 };
 
 struct ViewerChain {
@@ -174,6 +177,8 @@ struct Desktop {
     std::map<uintptr_t, HDC> fonts;  // each font and the context it is selected into
     std::vector<DrawRecord> drawn;
     std::vector<BlitRecord> blits;
+    std::vector<DibRecord> dib_draws;
+    int dib_reads_outside = 0;
 
     Clipboard clipboard;
     ViewerChain chain;
@@ -239,6 +244,10 @@ bool EmptyOpenClipboard();
 bool PlaceOnOpenClipboard(UINT format, HANDLE data);
 bool CloseAndAnnounce();
 void ReleaseClipboardData(HANDLE data);
+
+// The reading process's cache (sim_reader_cache.cpp).
+void NoteOpen(Clipboard& clipboard);
+void NoteRead(Clipboard& clipboard, UINT format, bool derived);
 
 // Viewer chain (sim_viewer_chain.cpp).
 void AnnounceClipboardChange();

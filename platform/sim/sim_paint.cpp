@@ -256,6 +256,7 @@ const std::vector<BlitRecord>& Blits() {
 void ClearDrawRecords() {
     internal::TheDesktop().drawn.clear();
     internal::TheDesktop().blits.clear();
+    internal::TheDesktop().dib_draws.clear();
 }
 
 namespace {

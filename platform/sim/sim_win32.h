@@ -367,6 +367,37 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pi
                             const void* bits);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
 
+// Device-independent bitmaps: a header, colours or masks, then the rows.
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+struct RGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+};
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+#define BI_RGB 0
+#define BI_BITFIELDS 3
+#define DIB_RGB_COLORS 0
+int WINAPI SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int src_x, int src_y,
+                             UINT start_scan, UINT lines, const void* bits, const BITMAPINFO* info,
+                             UINT usage);
+
 // Character sets and locales: the code pages of a few locales, as Wine's
 // tables give them (0x0409 English, 0x0407 German, 0x0408 Greek, 0x0419
 // Russian, 0x0411 Japanese); the process's own are those of 0x0409.

@@ -214,27 +214,32 @@ inline bool WaitForTitle(HWND window, const std::string& expected) {
 
 struct WindowSearch {
     DWORD process_id;
+    const char* class_name;
     HWND found;
 };
 
-inline BOOL CALLBACK MatchVarneloWindow(HWND window, LPARAM search_address) {
+inline BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM search_address) {
     WindowSearch* search = reinterpret_cast<WindowSearch*>(search_address);
     char class_name[64] = "";
     DWORD process_id = 0;
     GetClassNameA(window, class_name, sizeof class_name);
     GetWindowThreadProcessId(window, &process_id);
-    if (std::strcmp(class_name, kVarneloClass) != 0 || process_id != search->process_id) {
+    if (std::strcmp(class_name, search->class_name) != 0 || process_id != search->process_id) {
         return TRUE;
     }
     search->found = window;
     return FALSE;
 }
 
-// The top-level Varnelo window that belongs to the given process, if any.
-inline HWND FindVarneloWindow(DWORD process_id) {
-    WindowSearch search = {process_id, nullptr};
-    EnumWindows(MatchVarneloWindow, reinterpret_cast<LPARAM>(&search));
+// The top-level window of the class that belongs to the given process, if any.
+inline HWND FindProcessWindow(DWORD process_id, const char* class_name) {
+    WindowSearch search = {process_id, class_name, nullptr};
+    EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+inline HWND FindVarneloWindow(DWORD process_id) {
+    return FindProcessWindow(process_id, kVarneloClass);
 }
 
 // A hidden message-only window of a class of its own, handled by `procedure`.
@@ -427,6 +432,29 @@ inline HBITMAP CreatePatternBitmap(int width, int height) {
     SelectObject(memory, previous);
     DeleteDC(memory);
     return bitmap;
+}
+
+// The pattern as a bottom-up 32-bit DIB: rows from the bottom, pixels as
+// blue, green, red and a spare byte.
+inline std::string PatternDib(int width, int height) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const COLORREF colour = PatternColour(x, y);
+            const char pixel[4] = {static_cast<char>(GetBValue(colour)),
+                                   static_cast<char>(GetGValue(colour)),
+                                   static_cast<char>(GetRValue(colour)), 0};
+            bytes.append(pixel, sizeof pixel);
+        }
+    }
+    return bytes;
 }
 
 // --- The program under test --------------------------------------------

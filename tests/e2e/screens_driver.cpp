@@ -333,6 +333,26 @@ bool BitmapAtItsOwnSize(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// A bitmap placed as a DIB shows exactly as one placed as a bitmap.
+bool DibAtItsOwnSize(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    if (!StartShown(driver, &varnelo)) return false;
+    const SIZE client = ClientSize(varnelo);
+    return e2e::PlaceClipboardItems(driver.owner,
+                                    {{CF_DIB, e2e::PatternDib(2 * client.cx, 2 * client.cy)}}) &&
+           e2e::WaitForTitle(varnelo.window, "[Bitmap]") &&
+           ExpectScreen(driver, varnelo, "dib_large", ShowsLargePattern,
+                        "a larger DIB unscaled, cut at the right and bottom edges") &&
+           e2e::EmptyTheClipboard(driver.owner) &&
+           e2e::WaitForTitle(varnelo.window, e2e::kEmptyTitle) &&
+           e2e::PlaceClipboardItems(
+               driver.owner, {{CF_DIB, e2e::PatternDib(kSmallBitmapWidth, kSmallBitmapHeight)}}) &&
+           e2e::WaitForTitle(varnelo.window, "[Bitmap]") &&
+           ExpectScreen(driver, varnelo, "dib_small", ShowsSmallPattern,
+                        "a smaller DIB unscaled in the top-left corner") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 // A chosen format's bytes are drawn as text with words wrapped.
 bool ChosenFormatAsWrappedText(const e2e::Driver& driver) {
     std::string words = "A chosen format";
@@ -403,6 +423,7 @@ const e2e::TestCase kCases[] = {
     {"message_when_nothing_to_show", MessageWhenNothingToShow},
     {"text_from_the_top_left_corner", TextFromTheTopLeftCorner},
     {"bitmap_at_its_own_size", BitmapAtItsOwnSize},
+    {"dib_at_its_own_size", DibAtItsOwnSize},
     {"chosen_format_as_wrapped_text", ChosenFormatAsWrappedText},
     {"private_text_as_a_centred_message", PrivateTextAsACentredMessage},
     {"every_script_drawn_as_itself", EveryScriptDrawnAsItself},

@@ -19,6 +19,25 @@ inline bool IsChecked(HWND window, UINT id) {
     return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
+// A DIB of `width` x `height` pixels: header, its colour table (`colours`
+// entries, or the whole palette when 0) or, with BI_BITFIELDS, three masks,
+// then `pixel_bytes` bytes of rows.
+inline std::string Dib(int32_t width, int32_t height, WORD bits, DWORD compression, DWORD colours,
+                       size_t pixel_bytes) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = bits;
+    header.biCompression = compression;
+    header.biClrUsed = colours;
+    size_t entries = colours ? colours : bits <= 8 ? size_t{1} << bits : 0;
+    size_t table = compression == BI_BITFIELDS ? 3 * sizeof(DWORD) : entries * sizeof(RGBQUAD);
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    return bytes + std::string(table + pixel_bytes, '\x7f');
+}
+
 class AppFixture : public ::testing::Test {
    protected:
     void SetUp() override { ResetAll(); }

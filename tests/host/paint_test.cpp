@@ -1,6 +1,8 @@
 // Painting: text, bitmap and a chosen format's bytes, the three fixed
 // messages, failures that leave nothing behind, and a paint whose cost
 // does not grow with the clipboard.
+#include <cstdlib>
+#include <cstring>
 #include <numeric>
 #include <tuple>
 
@@ -189,6 +191,51 @@ TEST_F(PaintTest, BitmapIsCopiedAtItsOwnSizeCutAtTheClientArea) {
                   std::make_tuple(bitmap, 0, 0, client.cx, client.cy, 0, 0));
         EXPECT_EQ(b.rop, static_cast<DWORD>(SRCCOPY));
         EXPECT_TRUE(sim::DrawnText().empty());
+        ExpectNothingLeftBehind();
+    }
+}
+
+// A DIB that was placed is drawn from its own block at its own size from
+// the top-left corner, its pixels found behind header, colours or masks;
+// one whose rows do not fit its block falls back to the platform's bitmap.
+TEST_F(PaintTest, PlacedDibIsDrawnFromItsBlockNeverPastItsEnd) {
+    constexpr size_t kHeader = sizeof(BITMAPINFOHEADER);
+    const struct {
+        const char* name;
+        std::string dib;
+        size_t pixels_offset;  // 0: not drawn as a DIB
+    } rows[] = {
+        {"32-bit bottom-up", app_test::Dib(64, 48, 32, BI_RGB, 0, 64 * 48 * 4), kHeader},
+        {"32-bit top-down", app_test::Dib(64, -48, 32, BI_RGB, 0, 64 * 48 * 4), kHeader},
+        {"8-bit, full palette", app_test::Dib(10, 3, 8, BI_RGB, 0, 12 * 3), kHeader + 256 * 4},
+        {"8-bit, 16 colours", app_test::Dib(10, 3, 8, BI_RGB, 16, 12 * 3), kHeader + 16 * 4},
+        {"16-bit with masks", app_test::Dib(3, 2, 16, BI_BITFIELDS, 0, 8 * 2), kHeader + 12},
+        {"rows one byte short", app_test::Dib(64, 48, 32, BI_RGB, 0, 64 * 48 * 4 - 1), 0},
+        {"compressed", app_test::Dib(64, 48, 8, 1, 0, 100), 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int cached = sim::CachedAnswers();
+        ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_DIB, row.dib}}));
+        if (row.pixels_offset) {
+            EXPECT_EQ(sim::CachedAnswers(), cached) << "the platform converts nothing";
+        }
+        Paint();
+        if (row.pixels_offset) {
+            ASSERT_EQ(sim::DibDraws().size(), 1u);
+            const sim::DibRecord& d = sim::DibDraws()[0];
+            BITMAPINFOHEADER header;
+            std::memcpy(&header, row.dib.data(), sizeof header);
+            const DWORD height = std::abs(header.biHeight);
+            EXPECT_EQ(std::make_tuple(d.x, d.y, d.width, d.height, d.start_scan, d.lines),
+                      std::make_tuple(0, 0, DWORD(header.biWidth), height, 0u, height));
+            EXPECT_EQ(d.pixels_offset, row.pixels_offset);
+            EXPECT_TRUE(sim::Blits().empty());
+        } else {
+            EXPECT_TRUE(sim::DibDraws().empty());
+            EXPECT_EQ(sim::Blits().size(), 1u) << "the platform's bitmap is drawn instead";
+        }
+        EXPECT_EQ(sim::DibReadsOutsideBlocks(), 0);
         ExpectNothingLeftBehind();
     }
 }
