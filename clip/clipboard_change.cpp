@@ -21,44 +21,35 @@ size_t LengthWithoutTrailingLineBreaks(const char* text, size_t length) {
     return length;
 }
 
-// A new shareable block holding the whole of the clipboard's block of `format`.
-HGLOBAL CopyClipboardBlock(UINT format) {
-    HANDLE source = GetClipboardData(format);
-    if (!source) return nullptr;
-    const char* bytes = static_cast<const char*>(GlobalLock(source));
-    if (!bytes) return nullptr;
-    size_t size = GlobalSize(source);
-    HGLOBAL copy = size ? NewSharedBlock(bytes, size, size) : nullptr;
-    GlobalUnlock(source);
-    return copy;
-}
-
 // Places a block after the text, or frees it.
 void PlaceOrFree(UINT format, HGLOBAL block) {
     if (block && !SetClipboardData(format, block)) GlobalFree(block);
 }
 
-// Hands the block to the clipboard as its text, or frees it. The locale goes
-// back behind it: emptying drops it, and without it the platform would make
-// the other text formats through the code pages of this thread's locale.
-// The history and cloud marks follow: marks that cannot be copied mean no
-// fix, and once the clipboard is emptied, a mark that cannot be placed
-// empties it again, since the text must not be published without it.
-void ReplaceClipboardText(HGLOBAL block) {
+// Hands the block to the clipboard as its text, or frees it; true when the
+// text is placed. The locale goes back behind it, from the value already
+// read: emptying drops it, and without it the platform would make the other
+// text formats through the code pages of this thread's locale. The history
+// and cloud marks follow: marks that cannot be copied mean no fix, and once
+// the clipboard is emptied, a mark that cannot be placed empties it again,
+// since the text must not be published without it.
+bool ReplaceClipboardText(HGLOBAL block, LCID locale) {
     HistoryMarks marks;
     if (!CopyHistoryMarks(&marks)) {
         GlobalFree(block);
-        return;
+        return false;
     }
-    HGLOBAL locale = CopyClipboardBlock(CF_LOCALE);
+    HGLOBAL locale_block = locale ? NewSharedBlock(&locale, sizeof locale, sizeof locale) : nullptr;
     if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) {
         GlobalFree(block);
-        if (locale) GlobalFree(locale);
+        if (locale_block) GlobalFree(locale_block);
         FreeHistoryMarks(&marks);
-        return;
+        return false;
     }
-    PlaceOrFree(CF_LOCALE, locale);
-    if (!PlaceHistoryMarks(&marks)) EmptyClipboard();
+    PlaceOrFree(CF_LOCALE, locale_block);
+    if (PlaceHistoryMarks(&marks)) return true;
+    EmptyClipboard();
+    return false;
 }
 
 // Plain text of one byte is not fixed. When the plain text is only the
@@ -77,14 +68,16 @@ bool PlainTextIsLong(size_t counted) {
 
 // With the clipboard open: the text title from the text format that was
 // placed; then the removal when the text is longer than one byte, removal
-// is on and OEM text is the first format.
-void ShowTextTitleAndFix(HWND window) {
+// is on and OEM text is the first format, which makes it the text placed.
+// True when the text was rewritten.
+bool ShowTextTitleAndFix(HWND window) {
     bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
     TextBlock text;
-    if (!LockTextBlock(PlacedTextFormat(), &text)) return;
+    if (!LockTextBlock(PlacedTextFormat(), &text)) return false;
     size_t counted = SetTextTitle(window, text);
     UnlockTextBlock(text);
-    if (g_viewer.fix_enabled && oem_text_first && PlainTextIsLong(counted)) TrimTrailingLineBreak();
+    return g_viewer.fix_enabled && oem_text_first && PlainTextIsLong(counted) &&
+           TrimTrailingLineBreak(text.handle, text.locale);
 }
 
 void SetNonTextTitle(HWND window) {
@@ -100,15 +93,21 @@ void SetPrivateTitle(HWND window) {
 }
 
 // The text path; false only when the clipboard could not be opened. Content
-// that turned private before the clipboard was opened is not read.
-bool TryTextPath(HWND window) {
+// that turned private before the clipboard was opened is not read. A
+// rewrite is announced inside the close, and that pass shows the new text:
+// `shown` tells that it came.
+bool TryTextPath(HWND window, bool* shown) {
     if (!OpenClipboard(window)) return false;
+    bool rewritten = false;
     if (ClipboardIsPrivate()) {
         SetPrivateTitle(window);
     } else {
-        ShowTextTitleAndFix(window);
+        rewritten = ShowTextTitleAndFix(window);
     }
+    g_viewer.rewrite_closing = rewritten;
     CloseClipboard();
+    *shown = rewritten && !g_viewer.rewrite_closing;
+    g_viewer.rewrite_closing = FALSE;
     return true;
 }
 
@@ -119,37 +118,51 @@ void StartClipboardRetry(HWND window, int ticks) {
     g_viewer.retry_ticks_left = ticks;
 }
 
+// The text and the decision to fix it: from the clipboard when it opens,
+// else again shortly. Returns whether a pass within has shown the content.
+bool ShowText(HWND window) {
+    // A chosen format has left the clipboard and plain text has won.
+    if (g_viewer.priority_list[0] != CF_TEXT) SendMessageA(window, WM_COMMAND, IDM_DEFAULT, 0);
+    bool shown = false;
+    if (ClipboardIsPrivate()) {
+        SetPrivateTitle(window);
+    } else if (!TryTextPath(window, &shown)) {
+        StartClipboardRetry(window, kRetryBoundMs / kRetryIntervalMs);
+    }
+    return shown;
+}
+
 }  // namespace
 
-void TrimTrailingLineBreak() {
-    HANDLE oem_block = GetClipboardData(CF_OEMTEXT);
-    if (!oem_block) return;
+// The block is the one the text title was read from, so the platform is
+// not asked for it again: each answer it gives from its own copy costs it
+// memory for good.
+bool TrimTrailingLineBreak(HANDLE oem_block, LCID locale) {
     const char* oem = static_cast<const char*>(GlobalLock(oem_block));
-    if (!oem) return;
+    if (!oem) return false;
     size_t length = MeasureText(oem, GlobalSize(oem_block));
     size_t kept = LengthWithoutTrailingLineBreaks(oem, length);
     // Exactly the text left and its NUL.
     HGLOBAL fixed = kept < length ? NewSharedBlock(oem, kept, kept + 1) : nullptr;
     GlobalUnlock(oem_block);
-    if (fixed) ReplaceClipboardText(fixed);
+    return fixed && ReplaceClipboardText(fixed, locale);
 }
 
 void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     CancelClipboardRetry(window);
     g_viewer.current_format = GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
-    if (g_viewer.current_format == CF_TEXT) {
-        // A chosen format has left the clipboard and plain text has won.
-        if (g_viewer.priority_list[0] != CF_TEXT) SendMessageA(window, WM_COMMAND, IDM_DEFAULT, 0);
-        if (ClipboardIsPrivate()) {
-            SetPrivateTitle(window);
-        } else if (!TryTextPath(window)) {
-            StartClipboardRetry(window, kRetryBoundMs / kRetryIntervalMs);
-        }
-    } else {
+    // The announcement of this window's own rewrite: the title was made from
+    // the same first line, and every trailing line break is gone.
+    bool own_rewrite = g_viewer.rewrite_closing;
+    g_viewer.rewrite_closing = FALSE;
+    bool shown = false;
+    if (g_viewer.current_format != CF_TEXT) {
         SetNonTextTitle(window);
+    } else if (!own_rewrite) {
+        shown = ShowText(window);
     }
     // The window never shows stale contents.
-    InvalidateRect(window, nullptr, TRUE);
+    if (!shown) InvalidateRect(window, nullptr, TRUE);
     if (g_viewer.next_viewer) SendMessageA(g_viewer.next_viewer, WM_DRAWCLIPBOARD, wParam, lParam);
     UpdateWindow(window);
 }
@@ -159,8 +172,9 @@ void RetryClipboardText(HWND window) {
     // Cancelled first: a rewrite below announces a change, which starts afresh.
     CancelClipboardRetry(window);
     if (g_viewer.current_format != CF_TEXT || ticks_left < 0) return;
-    if (TryTextPath(window)) {
-        InvalidateRect(window, nullptr, TRUE);
+    bool shown = false;
+    if (TryTextPath(window, &shown)) {
+        if (!shown) InvalidateRect(window, nullptr, TRUE);
     } else {
         StartClipboardRetry(window, ticks_left);
     }

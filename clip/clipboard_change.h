@@ -17,6 +17,8 @@ void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam);
 void RetryClipboardText(HWND window);
 void CancelClipboardRetry(HWND window);
 
-// With the clipboard open: replaces OEM text ending in CR LF pairs by the
-// same text without them, as the clipboard's only format.
-void TrimTrailingLineBreak();
+// With the clipboard open: replaces the OEM text of `oem_block`, the
+// clipboard's own, when it ends in CR LF pairs, by the same text without
+// them, followed by `locale` (unless 0) and the history marks; true when
+// the clipboard then holds the new text.
+bool TrimTrailingLineBreak(HANDLE oem_block, LCID locale);

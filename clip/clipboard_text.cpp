@@ -37,16 +37,17 @@ bool IsLowSurrogate(WCHAR unit) {
     return unit >= kFirstLowSurrogate && unit <= kLastLowSurrogate;
 }
 
-// The locale placed with the text, or the user's when there is none.
+// The locale on the clipboard, or 0 when there is none.
 LCID ClipboardLocale() {
     DWORD locale;
-    return ReadClipboardDword(CF_LOCALE, &locale) ? locale : LOCALE_USER_DEFAULT;
+    return ReadClipboardDword(CF_LOCALE, &locale) ? locale : 0;
 }
 
-// A locale the platform does not know converts through the process's pages.
-UINT LocaleCodePage(LCTYPE type, UINT fallback) {
+// Text without a locale is the user's; a locale the platform does not know
+// converts through the process's pages.
+UINT LocaleCodePage(LCID locale, LCTYPE type, UINT fallback) {
     DWORD page = 0;
-    if (!GetLocaleInfoA(ClipboardLocale(), type | LOCALE_RETURN_NUMBER,
+    if (!GetLocaleInfoA(locale ? locale : LOCALE_USER_DEFAULT, type | LOCALE_RETURN_NUMBER,
                         reinterpret_cast<LPSTR>(&page), sizeof page)) {
         return fallback;
     }
@@ -76,9 +77,9 @@ size_t CharactersEnd(const TextBlock& text, size_t start, size_t end, size_t cou
 }
 
 // The bytes of a format that is not text are read in the process's own page.
-UINT TextCodePage(UINT format) {
-    if (format == CF_OEMTEXT) return LocaleCodePage(LOCALE_IDEFAULTCODEPAGE, CP_OEMCP);
-    if (format == CF_TEXT) return LocaleCodePage(LOCALE_IDEFAULTANSICODEPAGE, CP_ACP);
+UINT TextCodePage(UINT format, LCID locale) {
+    if (format == CF_OEMTEXT) return LocaleCodePage(locale, LOCALE_IDEFAULTCODEPAGE, CP_OEMCP);
+    if (format == CF_TEXT) return LocaleCodePage(locale, LOCALE_IDEFAULTANSICODEPAGE, CP_ACP);
     return CP_ACP;
 }
 
@@ -110,8 +111,10 @@ bool PlainTextIsFromOemText() {
 // The code page is read first: it reads the locale's block.
 bool LockTextBlock(UINT format, TextBlock* text) {
     text->wide = format == CF_UNICODETEXT;
+    text->locale = 0;
+    if (format == CF_OEMTEXT || format == CF_TEXT) text->locale = ClipboardLocale();
     if (!text->wide) {
-        text->code_page = TextCodePage(format);
+        text->code_page = TextCodePage(format, text->locale);
         MarkLeadBytes(text);
     }
     text->handle = GetClipboardData(format);

@@ -18,6 +18,7 @@ struct TextBlock {
     const void* data;
     size_t units;  // the block's size in units, as GlobalSize gives it
     bool wide;
+    LCID locale;  // the clipboard's locale, read for plain and OEM text; 0: none
     UINT code_page;
     bool lead_byte[kByteValues];
 };

@@ -33,6 +33,9 @@ struct ViewerState {
     // The system's message font, which has the characters of every script
     // the text may hold; null draws in the context's own font.
     HFONT text_font = nullptr;
+    // Set while the clipboard is closed after a rewrite, whose announcement
+    // arrives inside that close; its pass clears it.
+    BOOL rewrite_closing = FALSE;
     // Ticks left for the deferred retry of the text path; 0 when none is pending.
     int retry_ticks_left = 0;
 };
