@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int kRounds = 250;
+constexpr int kFixesPerRound = 3;
 constexpr int kRegisteredFormats = 120;
 constexpr uint32_t kRussian = 0x0419;
 constexpr int kBitmapWidth = 64;
@@ -66,6 +67,9 @@ TEST_F(LongRunTest, ThousandsOfChangesOfEveryKindLeaveNothingBehind) {
     EXPECT_EQ(sim::LiveGdiObjects(), 0);
     EXPECT_EQ(sim::LiveDeviceContexts(), 0);
     EXPECT_EQ(sim::DibReadsOutsideBlocks(), 0);
+    // Only the one paint of each fixed text reads Varnelo's own data again:
+    // its locale and its text.
+    EXPECT_LE(sim::CachedAnswers(), 2 * kFixesPerRound * kRounds);
 }
 
 }  // namespace
