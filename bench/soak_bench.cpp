@@ -21,7 +21,7 @@
 
 #include "clip/command_ids.h"
 #include "tests/e2e/driver_util.h"
-#include "tests/e2e/soak_util.h"
+#include "bench/soak_changes.h"
 
 namespace {
 

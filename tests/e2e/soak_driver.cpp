@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tests/e2e/driver_util.h"
-#include "tests/e2e/soak_util.h"
+#include "bench/soak_changes.h"
 
 namespace {
 
