@@ -183,7 +183,11 @@ void PrintMix(const Paths& paths, HWND owner, const soak::Formats& formats) {
     std::printf("%-22s %12s %14s %16s %12s\n", "viewer", "changes/s", "growth MB", "KB per change",
                 "not handled");
     PrintMixRow(paths, owner, "varnelo -normal", formats);
+    PrintMixRow(paths, owner, "varnelo -min", formats);
     PrintMixRow(paths, owner, "minimal", formats);
+    // The minimal viewer showing each bitmap as Varnelo does: the platform's
+    // own cost of a bitmap read by a viewer.
+    PrintMixRow(paths, owner, "minimal paint bitmap", formats);
 }
 
 // "kindN" names one row of the table; "kinds" asks for all (-1).

@@ -43,13 +43,6 @@ TEST(TextTitle, KeepsAtMostNinetyBytesOfTheFirstLine) {
     for (const TitleCase& c : cases) EXPECT_EQ(TitleOf(c.text), c.title) << c.text.size();
 }
 
-// A surrogate pair across the 90th unit goes whole to the "...".
-TEST(TextTitle, NeverEndsBetweenTheHalvesOfASurrogatePair) {
-    const std::u16string a89(89, u'a');
-    EXPECT_EQ(WideTitleOf(a89 + u"\U0001F600"), u"= " + a89 + u"...");
-    EXPECT_EQ(WideTitleOf(a89.substr(1) + u"\U0001F600"), u"= " + a89.substr(1) + u"\U0001F600");
-}
-
 // Bytes from 0x80 up are letters of the code page, not line ends.
 TEST(TextTitle, EndsTheLineAtControlBytesAndMarksAllButCrAndNul) {
     const TitleCase cases[] = {{"Hello\r\nWorld", "= Hello"},  {"Hello\rWorld", "= Hello"},
