@@ -185,23 +185,10 @@ inline std::wstring WideTextTitle(const std::wstring& text) {
     return title;
 }
 
-// Waits until the window's title reads `expected`.
+// The bytes a title keeps of a line of text in the process's ANSI page.
 const size_t kTitleLineBytes = 90;
-const unsigned char kFirstTextByte = 0x20;
 
-// "= " and the first line of the plain text, at most 90 bytes of it, and
-// "..." unless the line ends at a CR or at the end of the text.
-inline std::string TextTitle(const std::string& plain) {
-    size_t end = 0;
-    while (end < plain.size() && end < kTitleLineBytes &&
-           static_cast<unsigned char>(plain[end]) >= kFirstTextByte) {
-        ++end;
-    }
-    std::string title = "= " + plain.substr(0, end);
-    if (end < plain.size() && plain[end] != '\r') title += "...";
-    return title;
-}
-
+// Waits until the window's title reads `expected`.
 inline bool WaitForTitle(HWND window, const std::string& expected) {
     if (WaitUntil([&] { return WindowTitle(window) == expected; }, kChangeTimeoutMs)) {
         Log("ok: title reads \"%s\"", Escaped(expected).c_str());

@@ -21,16 +21,12 @@ std::u16string WideTitleOf(const std::u16string& text) {
     return title;
 }
 
-// Text of the process's own page keeps its bytes through a Unicode title.
+// Bytes as the characters of the same numbers, and back.
 std::string TitleOf(const std::string& text) {
-    WCHAR wide[kTitleSize * 2];
-    int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide,
-                                    kTitleSize * 2);
-    std::u16string title = WideTitleOf(std::u16string(wide, units));
-    char bytes[kTitleSize];
-    int count = WideCharToMultiByte(CP_ACP, 0, title.data(), static_cast<int>(title.size()), bytes,
-                                    kTitleSize, nullptr, nullptr);
-    return std::string(bytes, count);
+    std::u16string wide;
+    for (unsigned char byte : text) wide += byte;
+    std::u16string title = WideTitleOf(wide);
+    return std::string(title.begin(), title.end());
 }
 
 TEST(TextTitle, KeepsAtMostNinetyBytesOfTheFirstLine) {
