@@ -73,7 +73,7 @@ bool PlainTextIsLong(size_t counted) {
 bool ShowTextTitleAndFix(HWND window) {
     bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
     TextBlock text;
-    if (!LockTextBlock(PlacedTextFormat(), &text)) return false;
+    if (!LockTextBlock(oem_text_first ? CF_OEMTEXT : PlacedTextFormat(), &text)) return false;
     size_t counted = SetTextTitle(window, text);
     UnlockTextBlock(text);
     return g_viewer.fix_enabled && oem_text_first && PlainTextIsLong(counted) &&
