@@ -204,32 +204,22 @@ const std::wstring kScripts =
 // Every script keeps its characters in the title, whichever text format
 // brings them.
 bool EveryScriptTitledAsItself(const e2e::Driver& driver) {
+    auto unicode = [](const char* what, const std::wstring& text, const std::wstring& title) {
+        return Placement{what, {{CF_UNICODETEXT, Utf16(text)}}, 0, "", CF_UNICODETEXT, title};
+    };
+    const std::string greek = "\xe3\xe5\xe9\xe1 \xf3\xef\xf5\r\n";
     const Placement placements[] = {
-        {"Unicode text in several scripts",
-         {{CF_UNICODETEXT, Utf16(kScripts + L"\r\nsecond line")}},
-         0,
-         "",
-         CF_UNICODETEXT,
-         L"= " + kScripts},
+        unicode("Unicode text in several scripts", kScripts + L"\r\nsecond line", L"= " + kScripts),
         {"Greek plain text with its locale",
-         {{CF_TEXT, WithNul("\xe3\xe5\xe9\xe1 \xf3\xef\xf5\r\n")},
-          {CF_LOCALE, LocaleBytes(0x0408)}},
+         {{CF_TEXT, WithNul(greek)}, {CF_LOCALE, LocaleBytes(0x0408)}},
          CF_TEXT,
-         "\xe3\xe5\xe9\xe1 \xf3\xef\xf5\r\n",
+         greek,
          CF_TEXT,
          L"= \u03b3\u03b5\u03b9\u03b1 \u03c3\u03bf\u03c5"},
-        {"a long Cyrillic line",
-         {{CF_UNICODETEXT, Utf16(std::wstring(100, L'\u0436'))}},
-         0,
-         "",
-         CF_UNICODETEXT,
-         L"= " + std::wstring(90, L'\u0436') + L"..."},
-        {"a surrogate pair across the 90th unit",
-         {{CF_UNICODETEXT, Utf16(std::wstring(89, L'a') + L"\U0001F600b")}},
-         0,
-         "",
-         CF_UNICODETEXT,
-         L"= " + std::wstring(89, L'a') + L"..."},
+        unicode("a long Cyrillic line", std::wstring(100, L'\u0436'),
+                L"= " + std::wstring(90, L'\u0436') + L"..."),
+        unicode("a surrogate pair across the 90th unit", std::wstring(89, L'a') + L"\U0001F600b",
+                L"= " + std::wstring(89, L'a') + L"..."),
     };
     return RunPlacements(driver, placements, sizeof placements / sizeof placements[0]);
 }
