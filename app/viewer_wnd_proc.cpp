@@ -1,6 +1,7 @@
 #include "app/viewer_window.h"
 #include "clip/clipboard_change.h"
 #include "clip/format_menu.h"
+#include "clip/viewer_chain.h"
 
 namespace {
 
@@ -62,16 +63,14 @@ void OnCommand(HWND window, UINT id) {
 // returns the next one; a rewrite made then is passed on once it is known.
 void JoinViewerChain(HWND window) {
     g_viewer.next_viewer = SetClipboardViewer(window);
-    if (g_viewer.next_viewer && GetClipboardOwner() == window) {
-        SendMessageA(g_viewer.next_viewer, WM_DRAWCLIPBOARD, 0, 0);
-    }
+    if (GetClipboardOwner() == window) PassOnToNextViewer(WM_DRAWCLIPBOARD, 0, 0);
 }
 
 void OnChangeChain(WPARAM leaving, LPARAM following) {
     if (reinterpret_cast<HWND>(leaving) == g_viewer.next_viewer) {
         g_viewer.next_viewer = reinterpret_cast<HWND>(following);
-    } else if (g_viewer.next_viewer) {
-        SendMessageA(g_viewer.next_viewer, WM_CHANGECBCHAIN, leaving, following);
+    } else {
+        PassOnToNextViewer(WM_CHANGECBCHAIN, leaving, following);
     }
 }
 
@@ -97,6 +96,9 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         case WM_DRAWCLIPBOARD:
             ClipboardChanged(window, wParam, lParam);
+            return 0;
+        case kDeferredChangeMessage:
+            DeferredClipboardChange(window, wParam, lParam);
             return 0;
         case WM_TIMER:
             if (wParam == kRetryTimerId) RetryClipboardText(window);

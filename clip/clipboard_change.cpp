@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "clip/clipboard_blocks.h"
+#include "clip/clipboard_owner.h"
 #include "clip/clipboard_text.h"
 #include "clip/format_names.h"
 #include "clip/private_content.h"
+#include "clip/viewer_chain.h"
 
 namespace {
 
@@ -92,15 +94,19 @@ void SetPrivateTitle(HWND window) {
     g_viewer.title_pending = FALSE;
 }
 
-// The text path; false only when the clipboard could not be opened. Content
-// that turned private before the clipboard was opened is not read. A
-// rewrite is announced inside the close, and that pass shows the new text:
-// `shown` tells that it came.
+// The text path; false only when the clipboard could not be opened or its
+// owner does not answer, which the retry waits out. Content that turned
+// private before the clipboard was opened is not read. A rewrite is
+// announced inside the close, and that pass shows the new text: `shown`
+// tells that it came.
 bool TryTextPath(HWND window, bool* shown) {
     if (!OpenClipboard(window)) return false;
     bool rewritten = false;
     if (ClipboardIsPrivate()) {
         SetPrivateTitle(window);
+    } else if (!ClipboardOwnerAnswers()) {
+        CloseClipboard();
+        return false;
     } else {
         rewritten = ShowTextTitleAndFix(window);
     }
@@ -111,8 +117,8 @@ bool TryTextPath(HWND window, bool* shown) {
     return true;
 }
 
-// Another program holds the clipboard: try again shortly, from the message
-// loop, instead of waiting for it here.
+// Another program holds the clipboard, or its owner does not answer: try
+// again shortly, from the message loop, instead of waiting for it here.
 void StartClipboardRetry(HWND window, int ticks) {
     if (ticks <= 0 || !SetTimer(window, kRetryTimerId, kRetryIntervalMs, nullptr)) return;
     g_viewer.retry_ticks_left = ticks;
@@ -148,7 +154,10 @@ bool TrimTrailingLineBreak(HANDLE oem_block, LCID locale) {
     return fixed && ReplaceClipboardText(fixed, locale);
 }
 
-void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+// One change, from the choice of the display format to passing it on.
+void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
     CancelClipboardRetry(window);
     g_viewer.current_format = GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
     // The announcement of this window's own rewrite: the title was made from
@@ -163,11 +172,11 @@ void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     }
     // The window never shows stale contents.
     if (!shown) InvalidateRect(window, nullptr, TRUE);
-    if (g_viewer.next_viewer) SendMessageA(g_viewer.next_viewer, WM_DRAWCLIPBOARD, wParam, lParam);
+    PassOnToNextViewer(WM_DRAWCLIPBOARD, wParam, lParam);
     UpdateWindow(window);
 }
 
-void RetryClipboardText(HWND window) {
+void RetryTextPath(HWND window) {
     int ticks_left = g_viewer.retry_ticks_left - 1;
     // Cancelled first: a rewrite below announces a change, which starts afresh.
     CancelClipboardRetry(window);
@@ -178,6 +187,38 @@ void RetryClipboardText(HWND window) {
     } else {
         StartClipboardRetry(window, ticks_left);
     }
+}
+
+// Queues one look at the newest state; later changes join it.
+void DeferChange(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (g_viewer.change_deferred) return;
+    g_viewer.change_deferred = PostMessageA(window, kDeferredChangeMessage, wParam, lParam);
+}
+
+}  // namespace
+
+// Only the announcement of this window's own rewrite, which comes inside
+// the close, is handled within another change.
+void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (g_viewer.change_busy && !g_viewer.rewrite_closing) {
+        DeferChange(window, wParam, lParam);
+        return;
+    }
+    BOOL was_busy = g_viewer.change_busy;
+    g_viewer.change_busy = TRUE;
+    HandleChange(window, wParam, lParam);
+    g_viewer.change_busy = was_busy;
+}
+
+void DeferredClipboardChange(HWND window, WPARAM wParam, LPARAM lParam) {
+    g_viewer.change_deferred = FALSE;
+    ClipboardChanged(window, wParam, lParam);
+}
+
+void RetryClipboardText(HWND window) {
+    g_viewer.change_busy = TRUE;
+    RetryTextPath(window);
+    g_viewer.change_busy = FALSE;
 }
 
 void CancelClipboardRetry(HWND window) {

@@ -1,6 +1,7 @@
 #include "clip/private_content.h"
 
 #include "clip/clipboard_blocks.h"
+#include "clip/clipboard_owner.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool ClipboardIsPrivate() {
 
 bool OpenClipboardToRead(HWND window) {
     if (!OpenClipboard(window)) return false;
-    if (!ClipboardIsPrivate()) return true;
+    if (!ClipboardIsPrivate() && ClipboardOwnerAnswers()) return true;
     CloseClipboard();
     return false;
 }

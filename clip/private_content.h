@@ -10,7 +10,8 @@
 bool ClipboardIsPrivate();
 
 // Opens the clipboard to read its data; false when it cannot be opened, or
-// when its content turned private meanwhile (it is then closed again unread).
+// when its content turned private meanwhile or its owner does not answer
+// (it is then closed again unread).
 bool OpenClipboardToRead(HWND window);
 
 constexpr int kHistoryMarkKinds = 2;

@@ -36,6 +36,12 @@ struct ViewerState {
     // Set while the clipboard is closed after a rewrite, whose announcement
     // arrives inside that close; its pass clears it.
     BOOL rewrite_closing = FALSE;
+    // Set while a change is handled or retried. A change announced then
+    // (while the next viewer or the owner is waited on) is not handled
+    // inside it, but once from the message loop: `change_deferred` tells
+    // that it is queued there.
+    BOOL change_busy = FALSE;
+    BOOL change_deferred = FALSE;
     // Ticks left for the deferred retry of the text path; 0 when none is pending.
     int retry_ticks_left = 0;
 };

@@ -130,6 +130,13 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return record->proc(window, message, wParam, lParam);
 }
 
+LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT,
+                                   UINT, DWORD_PTR* result) {
+    if (!LiveWindow(window)) return 0;
+    *result = static_cast<DWORD_PTR>(SendMessageA(window, message, wParam, lParam));
+    return 1;
+}
+
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ++TheDesktop().posted[{sim::internal::HandleKey(window), message}];
     if (window && !LiveWindow(window)) return FALSE;

@@ -23,6 +23,7 @@ typedef const CHAR* LPCSTR;
 typedef void* LPVOID;
 typedef size_t SIZE_T;
 typedef uintptr_t UINT_PTR;
+typedef uintptr_t DWORD_PTR;
 typedef uintptr_t WPARAM;
 typedef char16_t WCHAR;
 typedef WCHAR* LPWSTR;
@@ -196,6 +197,10 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 #define WM_DRAWCLIPBOARD 0x0308
 #define WM_CHANGECBCHAIN 0x030D
 #define WM_USER 0x0400
+#define WM_APP 0x8000
+
+#define SMTO_BLOCK 0x0001
+#define SMTO_ABORTIFHUNG 0x0002
 
 #define SC_CLOSE 0xF060
 
@@ -331,6 +336,12 @@ BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Windows of the simulation answer at once, so this never times out.
+LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT flags, UINT timeout_ms, DWORD_PTR* result);
+// Foreign windows belong to another process than the program's own.
+DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD* process_id);
+DWORD WINAPI GetCurrentProcessId(void);
 void WINAPI PostQuitMessage(int code);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse_ms, TIMERPROC proc);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);

@@ -128,6 +128,9 @@ TEST_F(LineBreakRemoval, FreesTheNewBlockWhenTheClipboardRefusesIt) {
     StartViewer();
     sim::FailNext(sim::Fault::SetClipboardData);
     Place({{CF_OEMTEXT, WithNul("dir\r\n")}});
+    // The emptied clipboard's announcement came inside the change: it is
+    // looked at once the loop runs.
+    sim::PumpMessages();
     EXPECT_EQ(Title(), "[Empty ClipBoard]");
     ExpectNothingHeld();
 }

@@ -125,8 +125,10 @@ TEST_F(StartupTest, FirstStartTreatsTheClipboardWhileTheWindowIsCreated) {
         EXPECT_EQ(g_viewer.next_viewer, editor);
         if (!view_only) {
             // The rewrite happened before the next viewer was known.
-            ASSERT_EQ(sim::Received(editor).size(), 1u);
-            EXPECT_EQ(sim::Received(editor)[0].message, static_cast<UINT>(WM_DRAWCLIPBOARD));
+            // It is passed on once, after the owner was asked whether it answers.
+            ASSERT_EQ(sim::Received(editor).size(), 2u);
+            EXPECT_EQ(sim::Received(editor)[0].message, static_cast<UINT>(WM_NULL));
+            EXPECT_EQ(sim::Received(editor)[1].message, static_cast<UINT>(WM_DRAWCLIPBOARD));
         }
         EXPECT_EQ(g_viewer.format_menu, GetSubMenu(GetMenu(window), kFormatMenuPosition));
         EXPECT_EQ(GetMenuItemCount(g_viewer.format_menu), kFormatMenuFixedItems);
