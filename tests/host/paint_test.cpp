@@ -179,6 +179,42 @@ TEST_F(PaintTest, ChosenTextFormatsShowTheirOwnCharactersInTheMessageFont) {
     ExpectNothingLeftBehind();
 }
 
+// A repaint draws what the paint before it kept; a change, a Format choice
+// and a larger window read the clipboard again, and exit frees what was kept.
+TEST_F(PaintTest, RepaintReadsNothingUntilAChangeOrAFormatChoice) {
+    const auto reads = [] { return sim::CallCount(sim::Fault::OpenClipboard); };
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, "first\r\nlines"}, {custom_, "bytes"}}));
+    Paint();
+    int read = reads();
+    Paint();
+    EXPECT_EQ(Screen(), (Rows{"first", "lines"}));
+    sim::SetClientSize(window_, kClientWidth / 2, kClientHeight);
+    Paint();
+    EXPECT_EQ(reads(), read) << "a repaint, also of a smaller window, reads nothing";
+    EXPECT_EQ(sim::LiveHeapBlocks(), 1u);
+
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, "other\r\ntext!"}, {custom_, "bytes"}}));
+    Paint();
+    EXPECT_EQ(Screen(), (Rows{"other", "text!"})) << "a change of the same size";
+
+    Choose(CF_TEXT);
+    read = reads();
+    Paint();
+    EXPECT_EQ(reads(), read + 1) << "a Format choice reads again";
+    Choose(custom_);
+    Paint();
+    ASSERT_EQ(sim::DrawnText().size(), 1u);
+    EXPECT_EQ(sim::DrawnText()[0].text, "bytes");
+    read = reads();
+    sim::SetClientSize(window_, kClientWidth, kClientHeight);
+    Paint();
+    EXPECT_EQ(reads(), read + 1) << "a larger window reads again";
+    EXPECT_EQ(sim::LiveHeapBlocks(), 1u);
+
+    SendMessageA(window_, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(sim::LiveHeapBlocks(), 0u);
+}
+
 TEST_F(PaintTest, BitmapIsCopiedAtItsOwnSizeCutAtTheClientArea) {
     HBITMAP bitmap = CreateBitmap(800, 600, 1, 32, nullptr);
     ASSERT_TRUE(sim::PlaceClipboardBitmap(editor_, bitmap));
