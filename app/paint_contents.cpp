@@ -189,6 +189,8 @@ void PaintText(HWND window, HDC dc, const RECT& client) {
     CloseClipboard();
 }
 
+constexpr size_t kWrappedBreakUnits = 2;
+
 // Where the platform may wrap a line: at a space or a tab.
 bool IsBlank(unsigned unit) {
     return unit == ' ' || unit == '\t';
@@ -201,7 +203,7 @@ bool IsBlank(unsigned unit) {
 size_t WrappedVisibleEnd(const TextBlock& text, const VisibleArea& area) {
     size_t at = 0;
     for (int line = 0; line < area.lines && !EndsText(text, at); ++line) {
-        size_t budget_end = at + area.line_units + 2;
+        size_t budget_end = at + area.line_units + kWrappedBreakUnits;
         while (!EndsText(text, at) && !IsLineBreak(TextUnit(text, at)) &&
                (at < budget_end || !IsBlank(TextUnit(text, at)))) {
             at = NextCharacter(text, at);
@@ -218,17 +220,21 @@ void DrawWrapped(HDC dc, RECT client, const WCHAR* units, size_t count) {
 }
 
 // Keeps the characters of a chosen text that can show, converted, and
-// wraps them as the chosen format's bytes are wrapped. Without memory to
-// keep them, Unicode text is drawn from its own block.
+// wraps them as the chosen format's bytes are wrapped. A word longer than
+// the rows can take all that follows it, more than the client area holds:
+// such text is converted for this paint only. Without memory for the
+// characters, Unicode text is drawn from its own block.
 void DrawWrappedText(HDC dc, const RECT& client, const TextBlock& text) {
     HGDIOBJ previous_font = SelectTextFont(dc);
-    size_t end = WrappedVisibleEnd(text, MeasureVisibleArea(dc, client));
+    VisibleArea area = MeasureVisibleArea(dc, client);
     RestoreFont(dc, previous_font);
+    size_t end = WrappedVisibleEnd(text, area);
     WCHAR* room = StartKeepingText(g_viewer.current_format, client) ? KeepRoom(end) : nullptr;
     if (room) {
         size_t count = ConvertText(text, 0, end, room, end);
         GiveBackRoom(end - count);
         DrawWrapped(dc, client, room, count);
+        if (end > area.lines * (area.line_units + kWrappedBreakUnits)) DropKeptText();
     } else if (text.wide) {
         DrawWrapped(dc, client, static_cast<const WCHAR*>(text.data), end);
     }

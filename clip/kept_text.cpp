@@ -35,13 +35,13 @@ bool Grow(size_t units) {
 bool KeptTextFits(UINT format, const RECT& client) {
     const KeptText& kept = g_viewer.kept_text;
     return kept.units && kept.format == format && client.right <= kept.width &&
-           client.bottom <= kept.height && kept.sequence == ClipboardSequence();
+           client.bottom <= kept.height && kept.sequence != kSequenceUnknown &&
+           kept.sequence == ClipboardSequence();
 }
 
 bool StartKeepingText(UINT format, const RECT& client) {
     DropKeptText();
     DWORD sequence = ClipboardSequence();
-    if (sequence == kSequenceUnknown) return false;
     void* units = HeapAlloc(GetProcessHeap(), 0, kFirstRoom * sizeof(WCHAR));
     if (!units) return false;
     g_viewer.kept_text = {

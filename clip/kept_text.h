@@ -9,12 +9,11 @@
 
 // Whether the kept characters are those of the clipboard's content now,
 // shown in `format`, for a client area no larger than the one they were
-// kept for.
+// kept for. Never on a platform that cannot tell one content from the next.
 bool KeptTextFits(UINT format, const RECT& client);
 
 // With the clipboard open: drops what was kept and starts keeping for its
-// content, `format` and the client area; false when the platform cannot
-// tell one content from the next, and nothing is kept.
+// content, `format` and the client area; false when there is no memory.
 bool StartKeepingText(UINT format, const RECT& client);
 
 // Room for `units` more characters behind those kept, to be written at
