@@ -1,11 +1,16 @@
 #include "clip/kept_text.h"
 
+#include <cstdint>
+
 namespace {
 
 constexpr char kUser32[] = "user32.dll";
 constexpr char kSequenceEntry[] = "GetClipboardSequenceNumber";
 constexpr size_t kFirstRoom = 256;
 constexpr DWORD kSequenceUnknown = 0;
+// No room beyond this is asked for, so that doubling and counting bytes
+// stay in range.
+constexpr size_t kMostUnits = SIZE_MAX / sizeof(WCHAR) / 4;
 
 typedef DWORD(WINAPI* SequenceFunction)();
 
@@ -20,6 +25,7 @@ DWORD ClipboardSequence() {
 // Doubles the room until `units` more fit; false when the heap refuses.
 bool Grow(size_t units) {
     KeptText& kept = g_viewer.kept_text;
+    if (units > kMostUnits - kept.count) return false;
     size_t capacity = kept.capacity;
     while (capacity - kept.count < units) capacity *= 2;
     if (capacity == kept.capacity) return true;
