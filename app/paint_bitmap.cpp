@@ -24,6 +24,11 @@ bool BitmapComesFirst() {
 
 constexpr UINT kDibBitCounts[] = {1, 4, 8, 16, 24, 32};
 constexpr size_t kBitfieldMasks = 3;
+constexpr DWORD kMaskBytes = kBitfieldMasks * 4;
+// The platform reads the masks at bytes 40 to 51 whatever the header's
+// size; only a plain info header keeps them behind it, and a larger header
+// than that must hold them.
+constexpr DWORD kHeaderWithMasks = sizeof(BITMAPINFOHEADER) + kMaskBytes;
 constexpr uint64_t kRowAlignBits = 32;
 constexpr uint64_t kBitsPerByte = 8;
 
@@ -38,14 +43,14 @@ const char* DibPixels(const char* bytes, size_t size) {
     bool masks = header.biCompression == BI_BITFIELDS;
     if (header.biSize < sizeof header || header.biSize > size || header.biWidth <= 0 ||
         header.biHeight == 0 || header.biHeight == INT32_MIN || !known_depth ||
-        (header.biCompression != BI_RGB && !masks)) {
+        (header.biCompression != BI_RGB && !masks) ||
+        (masks && header.biSize > sizeof header && header.biSize < kHeaderWithMasks)) {
         return nullptr;
     }
     uint64_t colours = header.biClrUsed         ? header.biClrUsed
                        : header.biBitCount <= 8 ? uint64_t{1} << header.biBitCount
                                                 : 0;
-    // A plain info header keeps its three colour masks behind it.
-    uint64_t masks_bytes = masks && header.biSize == sizeof header ? kBitfieldMasks * 4 : 0;
+    uint64_t masks_bytes = masks && header.biSize == sizeof header ? kMaskBytes : 0;
     uint64_t offset = header.biSize + masks_bytes + colours * sizeof(RGBQUAD);
     uint64_t row_bytes =
         (static_cast<uint64_t>(header.biWidth) * header.biBitCount + kRowAlignBits - 1) /

@@ -2,6 +2,7 @@
 
 #include "app/viewer_window.h"
 #include "clip/clipboard_text.h"
+#include "clip/kept_text.h"
 #include "clip/private_content.h"
 
 namespace {
@@ -16,10 +17,10 @@ constexpr char kPrivateData[] = "Private data in clipboard.";
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 
-// Every glyph shown takes at least one pixel, and a mnemonic "&" hides only
-// itself, so a line shows at most one character for every two units; units
-// past that bound lie beyond the right edge. One more line is laid out than
-// fits, for the partly visible one, and the break of a line takes two more.
+// One more line is laid out than fits, for the partly visible one. A
+// wrapped row holds at most one character for every two units, since every
+// glyph shown takes at least a pixel and a mnemonic "&" hides only itself;
+// its break takes two more.
 struct VisibleArea {
     int line_height;
     int lines;
@@ -64,15 +65,49 @@ size_t SkipLineBreak(const TextBlock& text, size_t at) {
     return next;
 }
 
-// A drawn line keeps at most this many units, the bound of a client area
-// 4095 pixels wide.
+// A line is read and measured for at most this many units; zero-width
+// characters aside, a client area 4095 pixels wide shows fewer.
 constexpr size_t kMaxLineUnits = 8192;
+constexpr int kMeasuredUnits = 128;
+constexpr WCHAR kPrefix = '&';
+constexpr WCHAR kKeptLineEnd = '\n';
 
-// Draws at most `shown` characters of the line.
-void DrawLine(HDC dc, const TextBlock& text, size_t start, size_t end, size_t shown, RECT* rect) {
-    WCHAR line[kMaxLineUnits];
-    size_t count = ConvertText(text, start, end, line, std::min(shown, kMaxLineUnits));
-    DrawTextW(dc, line, static_cast<int>(count), rect, kTextFlags);
+// Up to kMeasuredUnits units as the line shows them, from `at`: a mnemonic
+// "&" hides itself, and "&&" shows one. `origin` keeps where each shown
+// unit's source starts.
+int TakeShownUnits(const WCHAR* line, size_t count, size_t* at, WCHAR* shown, size_t* origin) {
+    int taken = 0;
+    while (taken < kMeasuredUnits && *at < count) {
+        origin[taken] = *at;
+        if (line[*at] == kPrefix && *at + 1 < count) ++*at;
+        shown[taken++] = line[(*at)++];
+    }
+    return taken;
+}
+
+// How many units of the line reach into a client area `width` pixels wide:
+// every character that starts left of its right edge, and the zero-width
+// ones (combining marks, joiners, selectors) behind the last of them.
+size_t VisibleUnits(HDC dc, const WCHAR* line, size_t count, LONG width) {
+    WCHAR shown[kMeasuredUnits];
+    size_t origin[kMeasuredUnits];
+    int extents[kMeasuredUnits];
+    LONG left = 0;
+    for (size_t at = 0; at < count;) {
+        int taken = TakeShownUnits(line, count, &at, shown, origin);
+        SIZE size;
+        if (!GetTextExtentExPointW(dc, shown, taken, 0, nullptr, extents, &size)) return count;
+        for (int k = 0; k < taken; ++k) {
+            LONG start = left + (k ? extents[k - 1] : 0);
+            if (start >= width && extents[k] > (k ? extents[k - 1] : 0)) return origin[k];
+        }
+        left += extents[taken - 1];
+    }
+    return count;
+}
+
+void DrawLine(HDC dc, const WCHAR* units, size_t count, RECT* rect) {
+    DrawTextW(dc, units, static_cast<int>(count), rect, kTextFlags);
 }
 
 // The clipboard's text is drawn in the message font, which has the
@@ -85,8 +120,17 @@ void RestoreFont(HDC dc, HGDIOBJ previous) {
     if (previous) SelectObject(dc, previous);
 }
 
+// The visible part of a line, kept behind the lines before it.
+void KeepLine(const WCHAR* units, size_t count) {
+    WCHAR* room = KeepRoom(count + 1);
+    if (!room) return;
+    std::copy(units, units + count, room);
+    room[count] = kKeptLineEnd;
+}
+
 // Draws the text as flags 0 would from the top-left corner, one line at a
-// time and only the lines and characters that can show in the client area.
+// time and only the lines and characters that can show in the client area,
+// and keeps what it drew.
 void DrawVisibleText(HDC dc, const TextBlock& text, const RECT& client) {
     HGDIOBJ previous_font = SelectTextFont(dc);
     VisibleArea area = MeasureVisibleArea(dc, client);
@@ -94,13 +138,58 @@ void DrawVisibleText(HDC dc, const TextBlock& text, const RECT& client) {
     size_t start = 0;
     for (int line = 0; line < area.lines; ++line) {
         size_t end = FindLineEnd(text, start);
+        WCHAR units[kMaxLineUnits];
+        size_t count = ConvertText(text, start, end, units, kMaxLineUnits);
+        count = VisibleUnits(dc, units, count, client.right);
         line_rect.top = client.top + line * area.line_height;
-        DrawLine(dc, text, start, end, area.line_units, &line_rect);
+        DrawLine(dc, units, count, &line_rect);
+        KeepLine(units, count);
         if (EndsText(text, end)) break;
         start = SkipLineBreak(text, end);
     }
     RestoreFont(dc, previous_font);
 }
+
+// The kept lines, drawn where they were drawn when the text was read.
+void DrawKeptLines(HDC dc, const RECT& client) {
+    HGDIOBJ previous_font = SelectTextFont(dc);
+    VisibleArea area = MeasureVisibleArea(dc, client);
+    RECT line_rect = client;
+    const WCHAR* line = g_viewer.kept_text.units;
+    const WCHAR* kept_end = line + g_viewer.kept_text.count;
+    for (int row = 0; line < kept_end; ++row) {
+        const WCHAR* end = std::find(line, kept_end, kKeptLineEnd);
+        line_rect.top = client.top + row * area.line_height;
+        DrawLine(dc, line, end - line, &line_rect);
+        line = end + 1;
+    }
+    RestoreFont(dc, previous_font);
+}
+
+// The text format that was placed is read once for each content, and just
+// its visible lines converted, so that painting never makes the platform
+// convert the whole text; a repaint draws what was kept. A pending title
+// is made from the text itself.
+void PaintText(HWND window, HDC dc, const RECT& client) {
+    if (!g_viewer.title_pending && KeptTextFits(CF_TEXT, client)) {
+        DrawKeptLines(dc, client);
+        return;
+    }
+    if (!OpenClipboardToRead(window)) {
+        DrawCentredMessage(dc, client, kCannotOpen);
+        return;
+    }
+    TextBlock text;
+    if (LockTextBlock(PlacedTextFormat(), &text)) {
+        StartKeepingText(CF_TEXT, client);
+        DrawVisibleText(dc, text, client);
+        if (g_viewer.title_pending) SetTextTitle(window, text);
+        UnlockTextBlock(text);
+    }
+    CloseClipboard();
+}
+
+constexpr size_t kWrappedBreakUnits = 2;
 
 // Where the platform may wrap a line: at a space or a tab.
 bool IsBlank(unsigned unit) {
@@ -114,7 +203,7 @@ bool IsBlank(unsigned unit) {
 size_t WrappedVisibleEnd(const TextBlock& text, const VisibleArea& area) {
     size_t at = 0;
     for (int line = 0; line < area.lines && !EndsText(text, at); ++line) {
-        size_t budget_end = at + area.line_units + 2;
+        size_t budget_end = at + area.line_units + kWrappedBreakUnits;
         while (!EndsText(text, at) && !IsLineBreak(TextUnit(text, at)) &&
                (at < budget_end || !IsBlank(TextUnit(text, at)))) {
             at = NextCharacter(text, at);
@@ -124,52 +213,36 @@ size_t WrappedVisibleEnd(const TextBlock& text, const VisibleArea& area) {
     return at;
 }
 
-// The text format that was placed is read, and just its visible lines
-// converted, so that painting never makes the platform convert the whole text.
-void PaintText(HWND window, HDC dc, const RECT& client) {
-    if (!OpenClipboardToRead(window)) {
-        DrawCentredMessage(dc, client, kCannotOpen);
-        return;
-    }
-    TextBlock text;
-    if (LockTextBlock(PlacedTextFormat(), &text)) {
-        DrawVisibleText(dc, text, client);
-        if (g_viewer.title_pending) SetTextTitle(window, text);
-        UnlockTextBlock(text);
-    }
-    CloseClipboard();
-}
-
-// The characters of a chosen text up to `end`, converted into a block of
-// their own and wrapped.
-void DrawConvertedText(HDC dc, RECT client, const TextBlock& text, size_t end) {
-    HGLOBAL buffer = end ? GlobalAlloc(GMEM_MOVEABLE, end * sizeof(WCHAR)) : nullptr;
-    WCHAR* wide = buffer ? static_cast<WCHAR*>(GlobalLock(buffer)) : nullptr;
-    if (wide) {
-        size_t count = ConvertText(text, 0, end, wide, end);
-        DrawTextW(dc, wide, static_cast<int>(count), &client, kChosenFormatFlags);
-        GlobalUnlock(buffer);
-    }
-    if (buffer) GlobalFree(buffer);
-}
-
-// Wraps the visible part of a chosen text as the chosen format's bytes are
-// wrapped; Unicode text is drawn from its own block.
-void DrawWrappedText(HDC dc, RECT client, const TextBlock& text) {
+void DrawWrapped(HDC dc, RECT client, const WCHAR* units, size_t count) {
     HGDIOBJ previous_font = SelectTextFont(dc);
-    size_t end = WrappedVisibleEnd(text, MeasureVisibleArea(dc, client));
-    if (text.wide) {
-        DrawTextW(dc, static_cast<const WCHAR*>(text.data), static_cast<int>(end), &client,
-                  kChosenFormatFlags);
-    } else {
-        DrawConvertedText(dc, client, text, end);
-    }
+    DrawTextW(dc, units, static_cast<int>(count), &client, kChosenFormatFlags);
     RestoreFont(dc, previous_font);
+}
+
+// Keeps the characters of a chosen text that can show, converted, and
+// wraps them as the chosen format's bytes are wrapped. A word longer than
+// the rows can take all that follows it, more than the client area holds:
+// such text is converted for this paint only. Without memory for the
+// characters, Unicode text is drawn from its own block.
+void DrawWrappedText(HDC dc, const RECT& client, const TextBlock& text) {
+    HGDIOBJ previous_font = SelectTextFont(dc);
+    VisibleArea area = MeasureVisibleArea(dc, client);
+    RestoreFont(dc, previous_font);
+    size_t end = WrappedVisibleEnd(text, area);
+    WCHAR* room = StartKeepingText(g_viewer.current_format, client) ? KeepRoom(end) : nullptr;
+    if (room) {
+        size_t count = ConvertText(text, 0, end, room, end);
+        GiveBackRoom(end - count);
+        DrawWrapped(dc, client, room, count);
+        if (end > area.lines * (area.line_units + kWrappedBreakUnits)) DropKeptText();
+    } else if (text.wide) {
+        DrawWrapped(dc, client, static_cast<const WCHAR*>(text.data), end);
+    }
 }
 
 // A chosen text format in its own characters; any other chosen format's
 // bytes, shown as text up to their first zero byte.
-void PaintChosenFormat(HDC dc, RECT client) {
+void PaintChosenFormat(HDC dc, const RECT& client) {
     TextBlock text;
     if (LockTextBlock(g_viewer.current_format, &text)) {
         DrawWrappedText(dc, client, text);
@@ -180,12 +253,15 @@ void PaintChosenFormat(HDC dc, RECT client) {
 }
 
 void PaintChosenOrNothing(HWND window, HDC dc, const RECT& client) {
-    if (g_viewer.current_format == g_viewer.priority_list[0] && OpenClipboardToRead(window)) {
+    bool chosen = g_viewer.current_format == g_viewer.priority_list[0];
+    if (chosen && KeptTextFits(g_viewer.current_format, client)) {
+        DrawWrapped(dc, client, g_viewer.kept_text.units, g_viewer.kept_text.count);
+    } else if (chosen && OpenClipboardToRead(window)) {
         PaintChosenFormat(dc, client);
         CloseClipboard();
-        return;
+    } else {
+        DrawCentredMessage(dc, client, kNoTextOrBitmap);
     }
-    DrawCentredMessage(dc, client, kNoTextOrBitmap);
 }
 
 }  // namespace

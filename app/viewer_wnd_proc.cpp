@@ -1,6 +1,7 @@
 #include "app/viewer_window.h"
 #include "clip/clipboard_change.h"
 #include "clip/format_menu.h"
+#include "clip/kept_text.h"
 #include "clip/viewer_chain.h"
 
 namespace {
@@ -76,6 +77,7 @@ void OnChangeChain(WPARAM leaving, LPARAM following) {
 
 void OnDestroy(HWND window) {
     ChangeClipboardChain(window, g_viewer.next_viewer);
+    DropKeptText();
     DeleteTextFont();
     PostQuitMessage(0);
 }
@@ -95,6 +97,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             OnChangeChain(wParam, lParam);
             return 0;
         case WM_DRAWCLIPBOARD:
+            DropKeptText();
             ClipboardChanged(window, wParam, lParam);
             return 0;
         case kDeferredChangeMessage:

@@ -1,6 +1,7 @@
 #include "clip/format_menu.h"
 
 #include "clip/format_names.h"
+#include "clip/kept_text.h"
 #include "clip/private_content.h"
 
 namespace {
@@ -65,7 +66,9 @@ void RebuildFormatMenu(HWND window, HMENU popup) {
     DrawMenuBar(window);
 }
 
+// A choice shows the clipboard anew, read for the format chosen.
 void SelectDefaultFormat(HWND window) {
+    DropKeptText();
     CheckMenuItem(g_viewer.main_menu, IDM_DEFAULT, MF_CHECKED);
     UncheckListedEntries();
     g_viewer.priority_list[0] = CF_TEXT;
@@ -80,6 +83,7 @@ void SelectDefaultFormat(HWND window) {
 
 void SelectListedFormat(HWND window, UINT id) {
     if (IsListedCommand(id)) {
+        DropKeptText();
         CheckMenuItem(g_viewer.main_menu, IDM_DEFAULT, MF_UNCHECKED);
         UncheckListedEntries();
         CheckMenuItem(g_viewer.main_menu, id, MF_CHECKED);

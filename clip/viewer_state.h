@@ -2,6 +2,8 @@
 // message loop's thread, and the constants that size its parts.
 #pragma once
 
+#include <cstddef>
+
 #include "clip/command_ids.h"
 #include "platform/win32_door.h"
 
@@ -15,6 +17,19 @@ constexpr int kTitleSize = 96;            // "= " + 90 characters + "..." + NUL
 constexpr int kOtherTitleSize = 16;       // fits "[-2147483648]" and its NUL
 constexpr int kFormatMenuPosition = 2;    // "F&ormat" on the menu bar
 constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
+
+// The characters a paint of text drew for the clipboard's content of
+// `sequence`, shown in `format` in a client area of up to `width` x
+// `height` pixels; nothing is kept while `units` is null.
+struct KeptText {
+    WCHAR* units = nullptr;
+    size_t count = 0;
+    size_t capacity = 0;
+    DWORD sequence = 0;
+    UINT format = 0;
+    LONG width = 0;
+    LONG height = 0;
+};
 
 struct ViewerState {
     HMENU main_menu = nullptr;
@@ -44,6 +59,7 @@ struct ViewerState {
     BOOL change_deferred = FALSE;
     // Ticks left for the deferred retry of the text path; 0 when none is pending.
     int retry_ticks_left = 0;
+    KeptText kept_text;
 };
 
 extern ViewerState g_viewer;

@@ -97,6 +97,7 @@ bool EmptyOpenClipboard() {
     clipboard.placed.clear();
     clipboard.owner = clipboard.opened_by;
     clipboard.changed_while_open = true;
+    ++clipboard.sequence;
     return true;
 }
 
@@ -114,6 +115,7 @@ bool PlaceOnOpenClipboard(UINT format, HANDLE data) {
     }
     ReleaseStaleDerived(clipboard);
     clipboard.changed_while_open = true;
+    ++clipboard.sequence;
     return true;
 }
 
@@ -221,6 +223,22 @@ UINT WINAPI RegisterClipboardFormatA(LPCSTR name) {
     UINT format = clipboard.next_registered++;
     clipboard.registered_names[format] = name;
     return format;
+}
+
+DWORD WINAPI GetClipboardSequenceNumber(void) {
+    return TheClipboard().sequence;
+}
+
+// Any module name gives the one module, which has every entry point the
+// simulated desktop offers by name.
+HMODULE WINAPI GetModuleHandleA(LPCSTR) {
+    return reinterpret_cast<HMODULE>(sim::internal::kModuleHandle);
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+    if (module != GetModuleHandleA(nullptr) || !name) return nullptr;
+    if (std::strcmp(name, "GetClipboardSequenceNumber") != 0) return nullptr;
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(GetClipboardSequenceNumber));
 }
 
 HWND WINAPI GetClipboardOwner(void) {

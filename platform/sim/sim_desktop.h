@@ -83,6 +83,7 @@ int CachedAnswers();
 // clipboard and not freed), and locks not yet matched by an unlock.
 size_t LiveUnownedBlocks();
 int OutstandingLocks();
+size_t LiveHeapBlocks();  // allocated from the process's heap and not freed
 
 // Viewer chain.
 HWND ViewerChainHead();

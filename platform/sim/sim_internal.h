@@ -20,6 +20,7 @@ constexpr int kDefaultClientWidth = 640;
 constexpr int kDefaultClientHeight = 400;
 constexpr UINT kFirstRegisteredFormat = 0xC000;
 constexpr ATOM kFirstClassAtom = 0xC000;
+constexpr uintptr_t kModuleHandle = 0x400000;
 
 // Handles are plain numbers, never addresses of the data they name.
 uintptr_t NewHandleValue();
@@ -92,6 +93,7 @@ struct Clipboard {
     std::vector<PlacedFormat> placed;
     std::map<UINT, DerivedData> derived;
     int change_count = 0;
+    DWORD sequence = 0;
     std::map<UINT, std::string> registered_names;
     UINT next_registered = kFirstRegisteredFormat;
     std::vector<UINT> read_in_session;  // formats the program read since it opened
@@ -172,6 +174,7 @@ struct Desktop {
     std::map<Fault, FaultSwitch> faults;
 
     std::map<uintptr_t, Block> blocks;
+    std::map<uintptr_t, std::unique_ptr<char, FreeBytes>> heap_blocks;
     std::map<uintptr_t, Bitmap> bitmaps;
     std::map<uintptr_t, DeviceContext> contexts;
     std::map<uintptr_t, HDC> fonts;  // each font and the context it is selected into

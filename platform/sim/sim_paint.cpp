@@ -169,6 +169,36 @@ int WINAPI DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format) {
     return DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), rect, format);
 }
 
+namespace sim::internal {
+
+namespace {
+
+bool IsZeroWidth(WCHAR unit) {
+    return (unit >= 0x0300 && unit <= 0x036F) || (unit >= 0x200B && unit <= 0x200D) ||
+           (unit >= 0xFE00 && unit <= 0xFE0F);
+}
+
+}  // namespace
+
+}  // namespace sim::internal
+
+// `extents` gets the width of the first 1, 2, ... characters; `fit` counts
+// those within `max_extent`.
+BOOL WINAPI GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int max_extent, LPINT fit,
+                                  LPINT extents, LPSIZE size) {
+    if (!FindContext(dc) || !text || count < 0 || !size) return FALSE;
+    LONG width = 0;
+    int fitting = 0;
+    for (int at = 0; at < count; ++at) {
+        if (!sim::internal::IsZeroWidth(text[at])) width += sim::internal::kAverageCharWidth;
+        if (extents) extents[at] = width;
+        if (width <= max_extent && fitting == at) ++fitting;
+    }
+    if (fit) *fit = fitting;
+    *size = {width, sim::internal::kLineHeight};
+    return TRUE;
+}
+
 BOOL WINAPI GetTextMetricsW(HDC dc, TEXTMETRICW* metrics) {
     return GetTextMetricsA(dc, metrics);
 }

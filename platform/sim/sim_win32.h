@@ -69,6 +69,14 @@ struct POINT {
     LONG y;
 };
 
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+typedef SIZE* LPSIZE;
+typedef int* LPINT;
+typedef intptr_t(WINAPI* FARPROC)();
+
 struct RECT {
     LONG left;
     LONG top;
@@ -261,6 +269,7 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 #define GMEM_ZEROINIT 0x0040
 #define GMEM_DDESHARE 0x2000
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+#define HEAP_ZERO_MEMORY 0x0008
 
 // Windows and classes
 #define CS_VREDRAW 0x0001
@@ -291,6 +300,8 @@ int WINAPI GetPriorityClipboardFormat(UINT* list, int count);
 int WINAPI GetClipboardFormatNameA(UINT format, LPSTR name, int size);
 UINT WINAPI RegisterClipboardFormatA(LPCSTR name);
 HWND WINAPI GetClipboardOwner(void);
+// Counts the changes: every EmptyClipboard and SetClipboardData.
+DWORD WINAPI GetClipboardSequenceNumber(void);
 HWND WINAPI SetClipboardViewer(HWND window);
 BOOL WINAPI ChangeClipboardChain(HWND remove, HWND next);
 
@@ -300,6 +311,16 @@ LPVOID WINAPI GlobalLock(HGLOBAL block);
 BOOL WINAPI GlobalUnlock(HGLOBAL block);
 SIZE_T WINAPI GlobalSize(HGLOBAL block);
 HGLOBAL WINAPI GlobalFree(HGLOBAL block);
+
+// The process's heap: private memory of exactly the size asked for
+HANDLE WINAPI GetProcessHeap(void);
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID memory, SIZE_T bytes);
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
+
+// Modules: USER32's entry points that not every system has, by name
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 
 // Windows and messages
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wc);
@@ -368,6 +389,10 @@ int WINAPI DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format);
 int WINAPI DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format);
 BOOL WINAPI GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 BOOL WINAPI GetTextMetricsW(HDC dc, TEXTMETRICW* metrics);
+// Every character is 8 pixels wide, but for the zero-width ones: combining
+// marks, U+200B to U+200D and variation selectors.
+BOOL WINAPI GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int max_extent, LPINT fit,
+                                  LPINT extents, LPSIZE size);
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW* font);
 HDC WINAPI CreateCompatibleDC(HDC dc);
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);

@@ -419,6 +419,53 @@ bool EveryScriptDrawnAsItself(const e2e::Driver& driver) {
     return e2e::ExitsWithZero(varnelo);
 }
 
+// 20 letters, each followed by 100 zero-width spaces, which take no room:
+// a line of many units that still fits a narrow window.
+std::wstring SpacedLetters(wchar_t first) {
+    std::wstring line;
+    for (wchar_t letter = first; letter < first + 20; ++letter) {
+        line += letter + std::wstring(100, L'\u200b');
+    }
+    return line;
+}
+
+// Makes the client area `width` pixels wide.
+bool SetClientWidth(const e2e::Varnelo& varnelo, int width) {
+    RECT frame;
+    GetWindowRect(varnelo.window, &frame);
+    const int frame_width = frame.right - frame.left - ClientSize(varnelo).cx;
+    return SetWindowPos(varnelo.window, nullptr, 0, 0, width + frame_width,
+                        frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER) &&
+           e2e::WaitUntil([&] { return ClientSize(varnelo).cx == width; }, e2e::kChangeTimeoutMs);
+}
+
+// A line shows as far as the window's right edge, however many zero-width
+// characters it holds; a repaint shows the same pixels, and a change to
+// another line of the same size shows that line.
+bool SamePixelsWhenRepaintedAndChanged(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    if (!StartShown(driver, &varnelo) || !SetClientWidth(varnelo, 392)) return false;
+    for (wchar_t first : {L'a', L'A'}) {
+        const std::wstring text = SpacedLetters(first);
+        const ScreenCheck shows_line = [&](const Screenshot& shot, std::string* found) {
+            return ShowsLine(text, shot, found);
+        };
+        const std::string name = first == L'a' ? "zero_width" : "zero_width_changed";
+        if (!e2e::PlaceUnicodeText(driver.owner, text) ||
+            !e2e::WaitUntil(
+                [&] { return e2e::WindowTitleW(varnelo.window) == e2e::WideTextTitle(text); },
+                e2e::kChangeTimeoutMs) ||
+            !ExpectScreen(driver, varnelo, name.c_str(), shows_line, "the whole line") ||
+            !RedrawWindow(varnelo.window, nullptr, nullptr,
+                          RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW) ||
+            !ExpectScreen(driver, varnelo, (name + "_repainted").c_str(), shows_line,
+                          "the same pixels when repainted")) {
+            return false;
+        }
+    }
+    return e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"message_when_nothing_to_show", MessageWhenNothingToShow},
     {"text_from_the_top_left_corner", TextFromTheTopLeftCorner},
@@ -427,6 +474,7 @@ const e2e::TestCase kCases[] = {
     {"chosen_format_as_wrapped_text", ChosenFormatAsWrappedText},
     {"private_text_as_a_centred_message", PrivateTextAsACentredMessage},
     {"every_script_drawn_as_itself", EveryScriptDrawnAsItself},
+    {"same_pixels_when_repainted_and_changed", SamePixelsWhenRepaintedAndChanged},
 };
 
 }  // namespace

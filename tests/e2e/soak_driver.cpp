@@ -1,7 +1,7 @@
 // Soak cases of the real Varnelo.exe: a few hundred clipboard changes of
 // every kind with the window open leave its private memory nearly where it
-// was, and a burst of changes made with no pause ends with the last text
-// fixed and titled.
+// was, so do a thousand repaints of unchanged text, and a burst of changes
+// made with no pause ends with the last text fixed and titled.
 //
 // usage: soak_driver PATH\TO\Varnelo.exe WORK_DIR [CASE]
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/e2e/driver_util.h"
+#include "tests/e2e/menu_reader.h"
 #include "bench/soak_changes.h"
 
 namespace {
@@ -75,8 +76,56 @@ bool BurstEndsFixedAndTitled(const e2e::Driver& driver) {
            e2e::WaitForTitle(varnelo.window, "= " + fixed) && e2e::ExitsWithZero(varnelo);
 }
 
+const int kWarmUpRepaints = 20;
+const int kMeasuredRepaints = 1000;
+// A repaint of unchanged text reads nothing from the clipboard.
+const double kAllowedRepaintGrowth = 64.0 * 1024;
+
+// Repaints the whole client area a thousand times, as uncovering or
+// resizing the window does, and logs the private memory it grows; a
+// bitmap, read at every repaint, is not held to the bound.
+bool RepaintsGrowLittle(const e2e::Varnelo& varnelo, const char* shown, bool bounded = true) {
+    SIZE_T before = 0;
+    for (int at = 0; at < kWarmUpRepaints + kMeasuredRepaints; ++at) {
+        if (at == kWarmUpRepaints) before = soak::PrivateBytes(varnelo.process.hProcess);
+        RedrawWindow(varnelo.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        if (!soak::WaitUntilAnswered(varnelo.window)) return false;
+    }
+    const double growth =
+        static_cast<double>(soak::PrivateBytes(varnelo.process.hProcess)) - before;
+    e2e::Log("note: %d repaints of %s grow private memory by %.1f KB, %.3f KB a repaint",
+             kMeasuredRepaints, shown, growth / 1024, growth / 1024 / kMeasuredRepaints);
+    return !bounded || e2e::Expect(growth <= kAllowedRepaintGrowth,
+                                   "a thousand repaints grow private memory by at most 64 KB");
+}
+
+// Varnelo's own fixed text, shown by default and as chosen OEM text, and
+// Unicode and plain text of another program: each read once, however often
+// the window is repainted.
+bool RepaintsKeepMemoryFlat(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    soak::Formats formats;
+    soak::RegisterFormats(&formats);
+    std::vector<e2e::MenuItem> listed;
+    const auto place = [&](soak::Kind kind) {
+        return soak::PlaceChange(driver.owner, kind, 0, formats) &&
+               soak::ChangeHandled(varnelo.window, kind);
+    };
+    return e2e::StartWithEmptyClipboard(driver, "-normal", &varnelo) && place(soak::kOemText) &&
+           RepaintsGrowLittle(varnelo, "its own fixed text") &&
+           e2e::OpenFormatMenu(varnelo, &listed) &&
+           e2e::SendCommand(varnelo, static_cast<WORD>(e2e::ListedCommand(listed, "[OEMTEXT]"))) &&
+           e2e::WaitForTitle(varnelo.window, "[OEMTEXT]") &&
+           RepaintsGrowLittle(varnelo, "its text chosen as [OEMTEXT]") &&
+           e2e::SendCommand(varnelo, IDM_DEFAULT) && place(soak::kUnicode) &&
+           RepaintsGrowLittle(varnelo, "Unicode text") && place(soak::kPlain) &&
+           RepaintsGrowLittle(varnelo, "plain text") && place(soak::kBitmap) &&
+           RepaintsGrowLittle(varnelo, "a bitmap", false) && e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"memory_stays_flat", MemoryStaysFlat},
+    {"repaints_keep_memory_flat", RepaintsKeepMemoryFlat},
     {"burst_ends_fixed_and_titled", BurstEndsFixedAndTitled},
 };
 

@@ -17,6 +17,7 @@ constexpr char kNoDataOfFormat[] = "No data of this format in clipboard.";
 constexpr char kNoTextOrBitmap[] = "No TEXT or BITMAP data in clipboard.";
 constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 400;
+constexpr int kCharWidth = 8;  // as the simulated desktop measures every character
 constexpr size_t kHugeText = 64u << 20;
 constexpr size_t kDrawnBytesBound = 64u << 10;
 
@@ -176,6 +177,42 @@ TEST_F(PaintTest, ChosenTextFormatsShowTheirOwnCharactersInTheMessageFont) {
     ExpectOnlyCentred(kNoTextOrBitmap);
     EXPECT_EQ(sim::DrawnText()[0].font, nullptr);
     ExpectNothingLeftBehind();
+}
+
+// A repaint draws what the paint before it kept; a change, a Format choice
+// and a larger window read the clipboard again, and exit frees what was kept.
+TEST_F(PaintTest, RepaintReadsNothingUntilAChangeOrAFormatChoice) {
+    const auto reads = [] { return sim::CallCount(sim::Fault::OpenClipboard); };
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, "first\r\nlines"}, {custom_, "bytes"}}));
+    Paint();
+    int read = reads();
+    Paint();
+    EXPECT_EQ(Screen(), (Rows{"first", "lines"}));
+    sim::SetClientSize(window_, kClientWidth / 2, kClientHeight);
+    Paint();
+    EXPECT_EQ(reads(), read) << "a repaint, also of a smaller window, reads nothing";
+    EXPECT_EQ(sim::LiveHeapBlocks(), 1u);
+
+    ASSERT_TRUE(sim::PlaceClipboard(editor_, {{CF_TEXT, "other\r\ntext!"}, {custom_, "bytes"}}));
+    Paint();
+    EXPECT_EQ(Screen(), (Rows{"other", "text!"})) << "a change of the same size";
+
+    Choose(CF_TEXT);
+    read = reads();
+    Paint();
+    EXPECT_EQ(reads(), read + 1) << "a Format choice reads again";
+    Choose(custom_);
+    Paint();
+    ASSERT_EQ(sim::DrawnText().size(), 1u);
+    EXPECT_EQ(sim::DrawnText()[0].text, "bytes");
+    read = reads();
+    sim::SetClientSize(window_, kClientWidth, kClientHeight);
+    Paint();
+    EXPECT_EQ(reads(), read + 1) << "a larger window reads again";
+    EXPECT_EQ(sim::LiveHeapBlocks(), 1u);
+
+    SendMessageA(window_, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(sim::LiveHeapBlocks(), 0u);
 }
 
 TEST_F(PaintTest, BitmapIsCopiedAtItsOwnSizeCutAtTheClientArea) {
@@ -343,7 +380,8 @@ TEST_F(PaintTest, HugeTextLaysOutOnlyTheVisibleLines) {
     EXPECT_LE(DrawnBytes(), kDrawnBytesBound);
     screen = Screen();
     ASSERT_EQ(screen.size(), 2u);
-    EXPECT_GE(screen[0].size(), 2u * kClientWidth) << "a glyph takes at least one pixel";
+    EXPECT_EQ(screen[0].size(), size_t{kClientWidth / kCharWidth})
+        << "the characters left of the edge";
     EXPECT_EQ(screen[0], wide.substr(0, screen[0].size()));
     EXPECT_EQ(screen[1], "second");
 
