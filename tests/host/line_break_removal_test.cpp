@@ -91,9 +91,9 @@ TEST_F(LineBreakRemoval, TakesLongRunsOfPairsAtOnceIntoAnExactBlock) {
 }
 
 // The calls of one pass, in order: open, enumerate, the locale's data and
-// lock, OEM data and lock for the title, the same block locked again, the
-// new block's alloc and lock, empty, set. A locale that cannot be read leaves
-// the process's code pages, and the fix goes ahead.
+// lock, OEM data and lock for the title, the new block's alloc and lock,
+// empty, set. A locale that cannot be read leaves the process's code pages,
+// and the fix goes ahead.
 struct FaultCase {
     sim::Fault fault;
     int after;  // calls of this kind that pass first
@@ -105,8 +105,8 @@ TEST_F(LineBreakRemoval, FailingCallsLeakNothingAndLeaveTheClipboardAsItWas) {
     const FaultCase cases[] = {
         {Fault::OpenClipboard, 0, "before"}, {Fault::GetClipboardData, 1, "before"},
         {Fault::GlobalLock, 1, "before"},    {Fault::EnumClipboardFormats, 0, "= dir"},
-        {Fault::GlobalLock, 2, "= dir"},     {Fault::GlobalAlloc, 0, "= dir"},
-        {Fault::GlobalLock, 3, "= dir"},     {Fault::EmptyClipboard, 0, "= dir"}};
+        {Fault::GlobalAlloc, 0, "= dir"},    {Fault::GlobalLock, 2, "= dir"},
+        {Fault::EmptyClipboard, 0, "= dir"}};
     StartViewer();
     const std::string placed = WithNul("dir\r\n");
     for (const FaultCase& c : cases) {
