@@ -51,12 +51,11 @@ bool IsMark(const HistoryMarks& marks, UINT format) {
 
 // Keeps the block, or frees it when there is no room.
 bool Add(ClipboardCopy* copy, UINT format, HGLOBAL block) {
-    if (!block || copy->count == kMaxCopiedFormats) {
+    if (!block || copy->count == copy->room) {
         if (block) GlobalFree(block);
         return false;
     }
-    copy->formats[copy->count] = format;
-    copy->blocks[copy->count++] = block;
+    copy->formats[copy->count++] = {format, block};
     return true;
 }
 
@@ -132,9 +131,23 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept,
     return copied && copy->text_at >= 0 && listed == CountClipboardFormats();
 }
 
+// The list has room for every format listed and the locale.
+bool MakeList(ClipboardCopy* copy) {
+    copy->room = CountClipboardFormats() + 1;
+    copy->list = GlobalAlloc(GMEM_MOVEABLE, copy->room * sizeof(CopiedFormat));
+    copy->formats = copy->list ? static_cast<CopiedFormat*>(GlobalLock(copy->list)) : nullptr;
+    if (copy->formats) return true;
+    if (copy->list) GlobalFree(copy->list);
+    return false;
+}
+
+// The blocks the clipboard has not taken, the list, and the marks not placed.
 void FreeCopy(ClipboardCopy* copy) {
-    for (int n = 0; n < copy->count; ++n) GlobalFree(copy->blocks[n]);
-    copy->count = 0;
+    for (int n = 0; n < copy->count; ++n) {
+        if (copy->formats[n].block) GlobalFree(copy->formats[n].block);
+    }
+    GlobalUnlock(copy->list);
+    GlobalFree(copy->list);
     FreeHistoryMarks(&copy->marks);
 }
 
@@ -157,13 +170,11 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length) {
 // The marks are copied first: with -all they are not copied again as
 // formats of their own, and are placed again behind the rest, as without.
 bool CopyForFix(const TextBlock& text, UINT format, size_t kept, ClipboardCopy* copy) {
-    copy->count = 0;
-    copy->text_at = 0;
-    if (!CopyHistoryMarks(&copy->marks)) return false;
-    bool copied;
-    if (g_viewer.fix_all_text) {
+    if (!MakeList(copy)) return false;
+    bool copied = CopyHistoryMarks(&copy->marks);
+    if (copied && g_viewer.fix_all_text) {
         copied = CopyWholeClipboard(text, format, kept, copy);
-    } else {
+    } else if (copied) {
         copied = AddText(copy, format, text, kept);
         AddLocale(copy, text.locale);
     }
@@ -175,20 +186,15 @@ bool CopyForFix(const TextBlock& text, UINT format, size_t kept, ClipboardCopy* 
 // the clipboard refuse the text, or a mark once the text is there, it is
 // emptied again: the text must not go out without its marks.
 bool PlaceClipboardCopy(ClipboardCopy* copy) {
-    if (!EmptyClipboard()) {
-        FreeCopy(copy);
-        return false;
-    }
-    bool placed = true;
+    bool placed = EmptyClipboard() != FALSE;
+    bool emptied = placed;
     for (int n = 0; n < copy->count; ++n) {
-        if (placed && SetClipboardData(copy->formats[n], copy->blocks[n])) continue;
-        GlobalFree(copy->blocks[n]);
-        if (n == copy->text_at) placed = false;
+        CopiedFormat& copied = copy->formats[n];
+        if (placed && SetClipboardData(copied.format, copied.block)) copied.block = nullptr;
+        if (n == copy->text_at && copied.block) placed = false;
     }
-    copy->count = 0;
     placed = placed && PlaceHistoryMarks(&copy->marks);
-    if (placed) return true;
-    FreeHistoryMarks(&copy->marks);
-    EmptyClipboard();
-    return false;
+    FreeCopy(copy);
+    if (!placed && emptied) EmptyClipboard();
+    return placed;
 }

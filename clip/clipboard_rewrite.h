@@ -7,17 +7,19 @@
 #include "clip/clipboard_text.h"
 #include "clip/private_content.h"
 
-// Formats put back by one rewrite at most; a clipboard with more of them is
-// left as it is.
-constexpr int kMaxCopiedFormats = kMaxListedFormats;
+struct CopiedFormat {
+    UINT format;
+    HGLOBAL block;
+};
 
-// New blocks for the clipboard, in the order they go on it, and the marks
-// that follow them.
+// New blocks for the clipboard, in the order they go on it, in a list of
+// room for every format listed, and the marks that follow them.
 struct ClipboardCopy {
+    HGLOBAL list = nullptr;
+    CopiedFormat* formats = nullptr;
     int count = 0;
+    int room = 0;
     int text_at = 0;  // where the fixed text stands
-    UINT formats[kMaxCopiedFormats];
-    HGLOBAL blocks[kMaxCopiedFormats];
     HistoryMarks marks;
 };
 

@@ -39,11 +39,11 @@ bool MakeRounds(const e2e::Driver& driver, const e2e::Varnelo& varnelo, int firs
     return true;
 }
 
-bool MemoryStaysFlat(const e2e::Driver& driver) {
+bool MemoryStaysFlatWith(const e2e::Driver& driver, const char* options) {
     e2e::RunningVarnelo varnelo;
     soak::Formats formats;
     soak::RegisterFormats(&formats);
-    if (!e2e::StartWithEmptyClipboard(driver, "-normal", &varnelo) ||
+    if (!e2e::StartWithEmptyClipboard(driver, options, &varnelo) ||
         !MakeRounds(driver, varnelo, 0, kWarmUpRounds, formats)) {
         return false;
     }
@@ -58,6 +58,15 @@ bool MemoryStaysFlat(const e2e::Driver& driver) {
     return e2e::Expect(before > 0 && per_change <= kAllowedBytesPerChange,
                        "private memory grows by at most 4 KB a change") &&
            e2e::ExitsWithZero(varnelo);
+}
+
+bool MemoryStaysFlat(const e2e::Driver& driver) {
+    return MemoryStaysFlatWith(driver, "-normal");
+}
+
+// With -all the OEM text beside 120 registered formats is rewritten with all of them.
+bool MemoryStaysFlatWithAll(const e2e::Driver& driver) {
+    return MemoryStaysFlatWith(driver, "-normal -all");
 }
 
 // Changes placed one after another, never waiting for Varnelo: it may find
@@ -77,6 +86,7 @@ bool BurstEndsFixedAndTitled(const e2e::Driver& driver) {
 
 const e2e::TestCase kCases[] = {
     {"memory_stays_flat", MemoryStaysFlat},
+    {"memory_stays_flat_with_all", MemoryStaysFlatWithAll},
     {"burst_ends_fixed_and_titled", BurstEndsFixedAndTitled},
 };
 

@@ -67,6 +67,19 @@ TEST_F(StartupTest, OptionsChooseTheShowModeAndRemoval) {
     }
 }
 
+TEST_F(StartupTest, AllOptionFixesTextOfEveryKind) {
+    for (const char* options : {"-all", "-a", "/A", "-alltext", "-hide -all", "-all -viewonly"}) {
+        ResetAll();
+        ASSERT_NE(Start(options), nullptr);
+        EXPECT_TRUE(g_viewer.fix_all_text) << options;
+    }
+    for (const char* options : {"", "-x", "foo -all", "--all"}) {
+        ResetAll();
+        ASSERT_NE(Start(options), nullptr);
+        EXPECT_FALSE(g_viewer.fix_all_text) << options;
+    }
+}
+
 TEST_F(StartupTest, PlainStartIsMinimisedInactiveAndRepaintsOnResize) {
     HWND window = Start("");
     EXPECT_TRUE(IsIconic(window));
