@@ -13,14 +13,13 @@ constexpr UINT kDisplayText = 0x81;  // CF_DSPTEXT
 // DIBs (which the platform turns into bitmaps and back), palettes,
 // metafiles, owner-display data and the private and GDI-object ranges are
 // handles or hold them, and cannot be put back byte for byte.
-constexpr DWORD kMemoryFormats = 1u << CF_SYLK | 1u << CF_DIF | 1u << CF_TIFF |
-                                 1u << CF_PENDATA | 1u << CF_RIFF | 1u << CF_WAVE |
-                                 1u << kFileList;
+constexpr DWORD kMemoryFormats = 1u << CF_SYLK | 1u << CF_DIF | 1u << CF_TIFF | 1u << CF_PENDATA |
+                                 1u << CF_RIFF | 1u << CF_WAVE | 1u << kFileList;
 constexpr UINT kFormatBits = 32;
 // OLE's records of the data object that placed the formats, which emptying
 // the clipboard releases: OLE readers then read the formats themselves.
 constexpr const char* kOleRecordNames[] = {"DataObject", "Ole Private Data",
-                                           "WineMarshalledDataObject"};
+                                           "Wine Marshalled DataObject"};
 
 bool IsLineBreak(unsigned unit) {
     return unit == kCarriageReturn || unit == kLineFeed;
@@ -104,8 +103,7 @@ bool AddCopy(ClipboardCopy* copy, UINT format) {
 // those listed before it were placed too, and keep their own characters.
 // Formats that OLE keeps for itself are left to OLE. The count tells that
 // the list was read to its end.
-bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept,
-                        ClipboardCopy* copy) {
+bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, ClipboardCopy* copy) {
     bool copied = true;
     bool locale_listed = false;
     int listed = 0;

@@ -60,15 +60,6 @@ bool MemoryStaysFlatWith(const e2e::Driver& driver, const char* options) {
            e2e::ExitsWithZero(varnelo);
 }
 
-bool MemoryStaysFlat(const e2e::Driver& driver) {
-    return MemoryStaysFlatWith(driver, "-normal");
-}
-
-// With -all the OEM text beside 120 registered formats is rewritten with all of them.
-bool MemoryStaysFlatWithAll(const e2e::Driver& driver) {
-    return MemoryStaysFlatWith(driver, "-normal -all");
-}
-
 // Changes placed one after another, never waiting for Varnelo: it may find
 // the clipboard held at any of them, and still fixes and titles the last.
 bool BurstEndsFixedAndTitled(const e2e::Driver& driver) {
@@ -85,8 +76,10 @@ bool BurstEndsFixedAndTitled(const e2e::Driver& driver) {
 }
 
 const e2e::TestCase kCases[] = {
-    {"memory_stays_flat", MemoryStaysFlat},
-    {"memory_stays_flat_with_all", MemoryStaysFlatWithAll},
+    {"memory_stays_flat", [](const e2e::Driver& d) { return MemoryStaysFlatWith(d, "-normal"); }},
+    // With -all, OEM text beside 120 registered formats is rewritten with them.
+    {"memory_stays_flat_with_all",
+     [](const e2e::Driver& d) { return MemoryStaysFlatWith(d, "-normal -all"); }},
     {"burst_ends_fixed_and_titled", BurstEndsFixedAndTitled},
 };
 

@@ -91,9 +91,9 @@ TEST_F(LineBreakRemoval, TakesLongRunsOfPairsAtOnceIntoAnExactBlock) {
 }
 
 // The calls of one pass, in order: open, enumerate, the locale's data and
-// lock, OEM data and lock for the title, the alloc and lock of the list of
-// copies and of the new block, empty, set. A locale that cannot be read leaves the process's code pages,
-// and the fix goes ahead.
+// lock, OEM data and lock for the title, the list of copies' alloc and lock,
+// the new block's alloc and lock, empty, set. A locale that cannot be read leaves
+// the process's code pages, and the fix goes ahead.
 struct FaultCase {
     sim::Fault fault;
     int after;  // calls of this kind that pass first
@@ -130,8 +130,9 @@ TEST_F(LineBreakRemoval, WithAllAFailingReadLosesNothing) {
     using sim::Fault;
     StartViewer("-normal -all");
     const UINT html = RegisterClipboardFormatA("HTML Format");
+    const UINT ole = RegisterClipboardFormatA("DataObject");  // OLE's own, not put back
     const std::vector<sim::ClipData> placed = {
-        {CF_UNICODETEXT, std::string("l\0s\0\r\0\n\0\0", 10)}, {html, "<b>"}};
+        {CF_UNICODETEXT, std::string("l\0s\0\r\0\n\0\0", 10)}, {html, "<b>"}, {ole, "1234"}};
     int fixed = 0, left = 0;
     for (Fault fault : {Fault::GetClipboardData, Fault::GlobalLock, Fault::GlobalAlloc,
                         Fault::EnumClipboardFormats}) {
@@ -146,11 +147,11 @@ TEST_F(LineBreakRemoval, WithAllAFailingReadLosesNothing) {
             EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT),
                       rewritten ? std::string("l\0s\0\0", 6) : placed[0].bytes);
             EXPECT_EQ(sim::ClipboardBlock(html), "<b>");
+            EXPECT_EQ(sim::ClipboardHas(ole), !rewritten);
             ExpectNothingHeld();
         }
     }
-    EXPECT_GT(fixed, 0);
-    EXPECT_GT(left, 0);
+    EXPECT_TRUE(fixed > 0 && left > 0);
 }
 
 // Emptying has already released the old text when the new block is refused.
