@@ -97,6 +97,16 @@ bool AddCopy(ClipboardCopy* copy, UINT format) {
     return added;
 }
 
+// Whether every format listed is text, the locale or a memory block; from
+// the numbers alone, before anything is read or copied.
+bool AllCanBePutBack() {
+    for (UINT format = EnumClipboardFormats(0); format != 0;
+         format = EnumClipboardFormats(format)) {
+        if (!IsTextFormat(format) && format != CF_LOCALE && !IsMemoryFormat(format)) return false;
+    }
+    return true;
+}
+
 // Every format in the clipboard's order. The platform lists the formats it
 // makes behind those placed, the locale first: text formats listed after
 // the locale are made from the text, and made again from the fixed text;
@@ -168,7 +178,7 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length) {
 // The marks are copied first: with -all they are not copied again as
 // formats of their own, and are placed again behind the rest, as without.
 bool CopyForFix(const TextBlock& text, UINT format, size_t kept, ClipboardCopy* copy) {
-    if (!MakeList(copy)) return false;
+    if ((g_viewer.fix_all_text && !AllCanBePutBack()) || !MakeList(copy)) return false;
     bool copied = CopyHistoryMarks(&copy->marks);
     if (copied && g_viewer.fix_all_text) {
         copied = CopyWholeClipboard(text, format, kept, copy);
