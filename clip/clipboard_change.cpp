@@ -39,10 +39,10 @@ size_t KeptLength(const TextBlock& text, bool oem_text_first, size_t* length) {
 // With the clipboard open: the text title from the text format that was
 // placed, and the fix. The block the title was read from is the one the
 // fix copies, so the platform is not asked for it again: each answer it
-// gives from its own copy costs it memory for good. After a rewrite the
-// title is the kept text's, made before the old text goes; its
-// announcement, which arrives inside the close, keeps it. True when the
-// text was rewritten.
+// gives from its own copy costs it memory for good. When the text is to be
+// rewritten, the title is the kept text's, made from the old block before
+// it goes; the rewrite's announcement, which arrives inside the close,
+// keeps it. True when the text was rewritten.
 bool ShowTextTitleAndFix(HWND window) {
     bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
     UINT format = oem_text_first ? CF_OEMTEXT : PlacedTextFormat();
@@ -59,9 +59,10 @@ bool ShowTextTitleAndFix(HWND window) {
         MakeTextTitle(text, title);
     }
     UnlockTextBlock(text);
-    bool rewritten = copied && PlaceClipboardCopy(&copy);
+    // Set before the clipboard is emptied, as ever: emptying waits on the
+    // old owner, and a change handled meanwhile sets its own title after.
     ShowTextTitle(window, title);
-    return rewritten;
+    return copied && PlaceClipboardCopy(&copy);
 }
 
 void SetNonTextTitle(HWND window) {
