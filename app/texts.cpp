@@ -31,6 +31,7 @@ const char HelpText[] =
     "\n"
     "Other Command Line options:\n"
     "\t-viewonly\t\tClipboard Viewer only (don't remove CR/LF)\n"
+    "\t-all\t\tRemove CR/LF from text of every kind, not only OEM text\n"
     "\t-?\t\tDisplay this message";
 
 const char AboutText[] =

@@ -84,6 +84,10 @@ bool ParseOptions(const char* command_line, int* show) {
             case 'v':
                 g_viewer.fix_enabled = FALSE;
                 break;
+            case 'A':
+            case 'a':
+                g_viewer.fix_all_text = TRUE;
+                break;
             default:
                 break;
         }

@@ -1,10 +1,12 @@
 // Benchmark of the real Varnelo.exe. For OEM text of several sizes ending in
-// CR LF it times the way from the placing program's CloseClipboard until
-// Varnelo's fixed text has been read in full by another process, next to the
-// platform's own cost of writing the same text and reading it back there;
-// rounds alternate between the two. It also reports Varnelo's peak memory
-// over the text size, and the time of one paint of a large text against a
-// small one. Nothing here asserts on time: it prints what it measured.
+// CR LF, and Unicode text fixed with -all, alone and beside "HTML Format", it
+// times the way from the placing program's CloseClipboard until Varnelo's
+// fixed text has been read in full by another process, next to the
+// platform's own cost of writing the same data and reading the text back
+// there; rounds alternate between the two. It also reports Varnelo's peak
+// memory over the size of the clipboard's data, and the time of one paint of
+// a large text against a small one. Nothing here asserts on time: it prints
+// what it measured.
 //
 // usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe [ROUNDS]
 #include <windows.h>
@@ -31,7 +33,9 @@ struct TextCase {
     size_t bytes;              // the whole text with its trailing pairs, NUL not counted
     size_t trailing_pairs;     // CR LF pairs at its end
     LCID locale;               // placed behind the text; 0: none, the platform gives its own
-    UINT format = CF_OEMTEXT;  // Unicode text is never fixed, only titled and shown
+    UINT format = CF_OEMTEXT;  // Unicode text is fixed only with -all
+    const char* options = "";  // Varnelo's
+    size_t html_bytes = 0;     // "HTML Format" placed behind the text
 };
 
 const LCID kNoLocale = 0;
@@ -46,6 +50,8 @@ const TextCase kTextCases[] = {
     {"1 MB, 100000 CR LF", kMegabyte, 100000, kNoLocale},
     {"64 MB, Russian", 64 * kMegabyte, 1, kRussian},
     {"64 MB, Unicode", 64 * kMegabyte, 1, kNoLocale, CF_UNICODETEXT},
+    {"64 MB, Unicode, -all", 64 * kMegabyte, 1, kNoLocale, CF_UNICODETEXT, "-all"},
+    {"64 MB + HTML, -all", 64 * kMegabyte, 1, kNoLocale, CF_UNICODETEXT, "-all", kMegabyte},
 };
 const TextCase kSmallText = {"1 KB", kKilobyte, 1, kNoLocale};
 const TextCase kLargePaint = {"64 MB", 64 * kMegabyte, 1, kNoLocale};
@@ -254,10 +260,29 @@ std::string MakeText(const TextCase& text_case) {
     return text;
 }
 
-// The length read back: Unicode text in units and whole, OEM text fixed.
+bool IsFixed(const TextCase& text_case) {
+    return text_case.format != CF_UNICODETEXT || text_case.options[0] != '\0';
+}
+
+// The length read back, in units: the text fixed, or Unicode text whole.
 size_t FixedLength(const TextCase& text_case) {
-    if (text_case.format == CF_UNICODETEXT) return text_case.bytes / sizeof(wchar_t);
-    return text_case.bytes - kLineBreakBytes * text_case.trailing_pairs;
+    const size_t unit = text_case.format == CF_UNICODETEXT ? sizeof(wchar_t) : 1;
+    const size_t pairs = IsFixed(text_case) ? text_case.trailing_pairs : 0;
+    return (text_case.bytes - kLineBreakBytes * unit * pairs) / unit;
+}
+
+// All the clipboard's data: the text, and "HTML Format" if any.
+size_t DataBytes(const TextCase& text_case) {
+    return text_case.bytes + text_case.html_bytes;
+}
+
+// A fragment of HTML of the size asked, ending in its NUL.
+std::string MakeHtml(size_t bytes) {
+    const std::string head = "Version:0.9\r\nStartHTML:0\r\n<html><body>";
+    std::string html = head;
+    html.resize(bytes, 'x');
+    if (bytes) html[bytes - 1] = '\0';
+    return bytes ? html : std::string();
 }
 
 size_t PlacedLength(const TextCase& text_case, const std::string& text) {
@@ -294,6 +319,13 @@ bool PlaceLocale(LCID locale) {
     return !locale || block;
 }
 
+bool PlaceHtml(size_t bytes) {
+    static const UINT format = RegisterClipboardFormatA("HTML Format");
+    HGLOBAL block = bytes ? e2e::NewBlock(MakeHtml(bytes)) : nullptr;
+    if (block && !SetClipboardData(format, block)) GlobalFree(block);
+    return !bytes || block;
+}
+
 bool PlaceText(const std::string& text, const TextCase& text_case, Placing* placing) {
     HGLOBAL block = CopyToBlock(text, text_case.format);
     if (!block) return false;
@@ -305,7 +337,7 @@ bool PlaceText(const std::string& text, const TextCase& text_case, Placing* plac
     placing->before_write = Now();
     bool placed = SetClipboardData(text_case.format, block) != nullptr;
     if (!placed) GlobalFree(block);
-    placed = placed && PlaceLocale(text_case.locale);
+    placed = placed && PlaceLocale(text_case.locale) && PlaceHtml(text_case.html_bytes);
     placing->before_close = Now();
     CloseClipboard();
     placing->after_close = Now();
@@ -398,15 +430,16 @@ bool TimeBaseline(const Reader& reader, const TextCase& text_case, const std::st
 
 // From the CloseClipboard that announces the text until the reader has read
 // Varnelo's fixed text in full; and Varnelo's peak memory beyond its idle
-// working set, over the text size.
+// working set, over the size of the clipboard's data.
 bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& text_case,
              const std::string& text, Round* round) {
     e2e::Varnelo varnelo;
-    bool timed = e2e::EmptyTheClipboard(g_bench.window) && StartVarneloOn(exe_path, "", &varnelo) &&
+    bool timed = e2e::EmptyTheClipboard(g_bench.window) &&
+                 StartVarneloOn(exe_path, text_case.options, &varnelo) &&
                  WaitForTitle(varnelo, e2e::kEmptyTitle) && WaitUntilIdle(varnelo);
     const SIZE_T idle = timed ? WorkingSet(varnelo.process.dwProcessId, false) : 0;
-    // Unicode text stays this window's: Varnelo passes it on once titled.
-    g_bench.awaited_owner = text_case.format == CF_UNICODETEXT ? g_bench.window : varnelo.window;
+    // Text not fixed stays this window's: Varnelo passes it on once titled.
+    g_bench.awaited_owner = IsFixed(text_case) ? varnelo.window : g_bench.window;
     g_bench.changed_by_awaited_owner = false;
     Placing placing;
     Reading reading;
@@ -421,7 +454,7 @@ bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& 
         round->fix_ms = Milliseconds(g_bench.changed_at - placing.before_close);
         round->varnelo_read_ms = Milliseconds(reading.finished - reading.asked);
         round->memory_over_text = (static_cast<double>(peak) - static_cast<double>(idle)) /
-                                  static_cast<double>(text_case.bytes);
+                                  static_cast<double>(DataBytes(text_case));
     }
     g_bench.awaited_owner = nullptr;
     ExitVarnelo(&varnelo);
@@ -467,10 +500,10 @@ void PrintTableHead(int rounds) {
     std::printf(
         "Median of %d alternating rounds (baseline, Varnelo, ...). The ratio is the\n"
         "median of the per-round ratios, the lowest and highest in brackets. Peak is\n"
-        "Varnelo's peak working set less its idle one.\n\n",
+        "Varnelo's peak working set less its idle one, over the clipboard's data.\n\n",
         rounds);
     std::printf("%-20s %12s %12s %22s %10s %10s %12s\n", "text", "baseline ms", "Varnelo ms",
-                "ratio [min - max]", "ms per MB", "peak MB", "peak / text");
+                "ratio [min - max]", "ms per MB", "peak MB", "peak / data");
 }
 
 void PrintRow(const TextCase& text_case, const Row& row) {
@@ -479,7 +512,7 @@ void PrintRow(const TextCase& text_case, const Row& row) {
         return;
     }
     const std::vector<double> ratios = Ratios(row);
-    const double megabytes = static_cast<double>(text_case.bytes) / kMegabyte;
+    const double megabytes = static_cast<double>(DataBytes(text_case)) / kMegabyte;
     const double memory = MedianOf(row, &Round::memory_over_text);
     char ratio_text[64];
     std::snprintf(ratio_text, sizeof ratio_text, "%.2f [%.2f - %.2f]", Median(ratios),

@@ -4,55 +4,13 @@
 
 #include "clip/clipboard_blocks.h"
 #include "clip/clipboard_owner.h"
+#include "clip/clipboard_rewrite.h"
 #include "clip/clipboard_text.h"
 #include "clip/format_names.h"
 #include "clip/private_content.h"
 #include "clip/viewer_chain.h"
 
 namespace {
-
-constexpr char kCarriageReturn = '\r';
-constexpr char kLineFeed = '\n';
-
-// Length of the text once every trailing CR LF pair is gone: the same text
-// that removing one pair per clipboard change would leave in the end.
-size_t LengthWithoutTrailingLineBreaks(const char* text, size_t length) {
-    while (length >= 2 && text[length - 2] == kCarriageReturn && text[length - 1] == kLineFeed) {
-        length -= 2;
-    }
-    return length;
-}
-
-// Places a block after the text, or frees it.
-void PlaceOrFree(UINT format, HGLOBAL block) {
-    if (block && !SetClipboardData(format, block)) GlobalFree(block);
-}
-
-// Hands the block to the clipboard as its text, or frees it; true when the
-// text is placed. The locale goes back behind it, from the value already
-// read: emptying drops it, and without it the platform would make the other
-// text formats through the code pages of this thread's locale. The history
-// and cloud marks follow: marks that cannot be copied mean no fix, and once
-// the clipboard is emptied, a mark that cannot be placed empties it again,
-// since the text must not be published without it.
-bool ReplaceClipboardText(HGLOBAL block, LCID locale) {
-    HistoryMarks marks;
-    if (!CopyHistoryMarks(&marks)) {
-        GlobalFree(block);
-        return false;
-    }
-    HGLOBAL locale_block = locale ? NewSharedBlock(&locale, sizeof locale, sizeof locale) : nullptr;
-    if (!EmptyClipboard() || !SetClipboardData(CF_OEMTEXT, block)) {
-        GlobalFree(block);
-        if (locale_block) GlobalFree(locale_block);
-        FreeHistoryMarks(&marks);
-        return false;
-    }
-    PlaceOrFree(CF_LOCALE, locale_block);
-    if (PlaceHistoryMarks(&marks)) return true;
-    EmptyClipboard();
-    return false;
-}
 
 // Plain text of one byte is not fixed. When the plain text is only the
 // conversion of the OEM text, the OEM text's own length tells it without
@@ -68,18 +26,45 @@ bool PlainTextIsLong(size_t counted) {
     return length > 1;
 }
 
+// With the clipboard open, and the text of `format` locked: how much of it
+// the fix keeps; its whole length when it is not fixed. Without -all, OEM
+// text placed first that is longer than one byte loses its trailing CR LF
+// pairs; with it, the text placed first loses its trailing line breaks.
+size_t KeptLength(const TextBlock& text, bool oem_text_first, size_t* length) {
+    *length = 0;
+    if (!g_viewer.fix_enabled || !(g_viewer.fix_all_text || oem_text_first)) return 0;
+    *length = TextLength(text);
+    if (g_viewer.fix_all_text) return LengthWithoutLineBreaks(text, *length);
+    return PlainTextIsLong(*length) ? LengthWithoutTrailingPairs(text, *length) : *length;
+}
+
 // With the clipboard open: the text title from the text format that was
-// placed; then the removal when the text is longer than one byte, removal
-// is on and OEM text is the first format, which makes it the text placed.
-// True when the text was rewritten.
+// placed, and the fix. The block the title was read from is the one the
+// fix copies, so the platform is not asked for it again: each answer it
+// gives from its own copy costs it memory for good. When the text is to be
+// rewritten, the title is the kept text's, made from the old block before
+// it goes; the rewrite's announcement, which arrives inside the close,
+// keeps it. True when the text was rewritten.
 bool ShowTextTitleAndFix(HWND window) {
     bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
+    UINT format = oem_text_first ? CF_OEMTEXT : PlacedTextFormat();
     TextBlock text;
-    if (!LockTextBlock(oem_text_first ? CF_OEMTEXT : PlacedTextFormat(), &text)) return false;
-    size_t counted = SetTextTitle(window, text);
+    if (!LockTextBlock(format, &text)) return false;
+    WCHAR title[kTitleSize];
+    MakeTextTitle(text, title);
+    size_t length;
+    size_t kept = KeptLength(text, oem_text_first, &length);
+    ClipboardCopy copy;
+    bool copied = kept < length && CopyForFix(text, format, kept, &copy);
+    if (copied) {
+        text.units = kept;
+        MakeTextTitle(text, title);
+    }
     UnlockTextBlock(text);
-    return g_viewer.fix_enabled && oem_text_first && PlainTextIsLong(counted) &&
-           TrimTrailingLineBreak(text.handle, text.locale);
+    // Set before the clipboard is emptied, as ever: emptying waits on the
+    // old owner, and a change handled meanwhile sets its own title after.
+    ShowTextTitle(window, title);
+    return copied && PlaceClipboardCopy(&copy);
 }
 
 void SetNonTextTitle(HWND window) {
@@ -139,20 +124,6 @@ bool ShowText(HWND window) {
 }
 
 }  // namespace
-
-// The block is the one the text title was read from, so the platform is
-// not asked for it again: each answer it gives from its own copy costs it
-// memory for good.
-bool TrimTrailingLineBreak(HANDLE oem_block, LCID locale) {
-    const char* oem = static_cast<const char*>(GlobalLock(oem_block));
-    if (!oem) return false;
-    size_t length = MeasureText(oem, GlobalSize(oem_block));
-    size_t kept = LengthWithoutTrailingLineBreaks(oem, length);
-    // Exactly the text left and its NUL.
-    HGLOBAL fixed = kept < length ? NewSharedBlock(oem, kept, kept + 1) : nullptr;
-    GlobalUnlock(oem_block);
-    return fixed && ReplaceClipboardText(fixed, locale);
-}
 
 namespace {
 

@@ -1,5 +1,5 @@
 // What the viewer does when the clipboard changes: choose the display
-// format, set the title, remove the trailing line breaks of OEM text, and
+// format, set the title, remove the trailing line breaks of the text, and
 // pass the notification on along the viewer chain.
 #pragma once
 
@@ -25,8 +25,3 @@ void DeferredClipboardChange(HWND window, WPARAM wParam, LPARAM lParam);
 void RetryClipboardText(HWND window);
 void CancelClipboardRetry(HWND window);
 
-// With the clipboard open: replaces the OEM text of `oem_block`, the
-// clipboard's own, when it ends in CR LF pairs, by the same text without
-// them, followed by `locale` (unless 0) and the history marks; true when
-// the clipboard then holds the new text.
-bool TrimTrailingLineBreak(HANDLE oem_block, LCID locale);

@@ -174,6 +174,14 @@ size_t MeasureText(const char* text, size_t block_size) {
     return at;
 }
 
+size_t TextLength(const TextBlock& text) {
+    if (!text.wide) return MeasureText(static_cast<const char*>(text.data), text.units);
+    const WCHAR* units = static_cast<const WCHAR*>(text.data);
+    size_t at = 0;
+    while (at < text.units && units[at] != 0) ++at;
+    return at;
+}
+
 void BuildTextTitle(const WCHAR* text, size_t length, WCHAR* title) {
     std::memcpy(title, kTitlePrefix, sizeof kTitlePrefix - sizeof(WCHAR));
     WCHAR* out = title + std::size(kTitlePrefix) - 1;
@@ -197,12 +205,19 @@ void BuildTextTitle(const WCHAR* text, size_t length, WCHAR* title) {
     *out = 0;
 }
 
-size_t SetTextTitle(HWND window, const TextBlock& text) {
+void MakeTextTitle(const TextBlock& text, WCHAR* title) {
     WCHAR line[kTitleSourceUnits];
     size_t length = ConvertText(text, 0, text.units, line, kTitleSourceUnits);
-    WCHAR title[kTitleSize];
     BuildTextTitle(line, length, title);
+}
+
+void ShowTextTitle(HWND window, const WCHAR* title) {
     SetWindowTextW(window, title);
     g_viewer.title_pending = FALSE;
-    return length;
+}
+
+void SetTextTitle(HWND window, const TextBlock& text) {
+    WCHAR title[kTitleSize];
+    MakeTextTitle(text, title);
+    ShowTextTitle(window, title);
 }

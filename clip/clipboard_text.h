@@ -57,11 +57,18 @@ size_t ConvertText(const TextBlock& text, size_t start, size_t end, WCHAR* wide,
 // Length of the text in a block of bytes: up to the first NUL or the block's end.
 size_t MeasureText(const char* text, size_t block_size);
 
+// Length of the text in units: up to its terminator or the block's end.
+size_t TextLength(const TextBlock& text);
+
 // Fills `title` (kTitleSize units) with "= " + the first line of `text`
 // (at most 90 units, never half a surrogate pair) + "..." when it goes on.
 void BuildTextTitle(const WCHAR* text, size_t length, WCHAR* title);
 
-// Sets the window's title from the text's first line; returns the text's
-// length in units as far as the title looks, which tells a text longer
-// than one character.
-size_t SetTextTitle(HWND window, const TextBlock& text);
+// Fills `title` (kTitleSize units) from the text's first line.
+void MakeTextTitle(const TextBlock& text, WCHAR* title);
+
+// Sets the window's title, made by MakeTextTitle.
+void ShowTextTitle(HWND window, const WCHAR* title);
+
+// Sets the window's title from the text's first line.
+void SetTextTitle(HWND window, const TextBlock& text);

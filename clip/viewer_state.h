@@ -42,6 +42,9 @@ struct ViewerState {
     UINT format_list[kMaxListedFormats + 1] = {};  // used from index 1
     int format_count = 0;
     BOOL fix_enabled = TRUE;
+    // -all: text of every kind placed first is fixed, and the rest of the
+    // clipboard put back with it; otherwise OEM text alone, as ever.
+    BOOL fix_all_text = FALSE;
     BOOL title_pending = FALSE;
     char other_title[kOtherTitleSize] = "[Other]";
     HWND next_viewer = nullptr;

@@ -33,6 +33,7 @@ constexpr char kHelpText[] =
     "\n"
     "Other Command Line options:\n"
     "\t-viewonly\t\tClipboard Viewer only (don't remove CR/LF)\n"
+    "\t-all\t\tRemove CR/LF from text of every kind, not only OEM text\n"
     "\t-?\t\tDisplay this message";
 
 constexpr char kAboutText[] =

@@ -11,7 +11,7 @@ namespace sim::internal {
 namespace {
 
 // Missing text formats are offered in this order, behind CF_LOCALE.
-constexpr UINT kTextFormats[] = {CF_TEXT, CF_UNICODETEXT, CF_OEMTEXT};
+constexpr UINT kTextFormats[] = {CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT};
 constexpr uint32_t kSimLocale = 0x0409;
 constexpr size_t kLocaleBytes = 4;
 

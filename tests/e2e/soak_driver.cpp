@@ -40,11 +40,11 @@ bool MakeRounds(const e2e::Driver& driver, const e2e::Varnelo& varnelo, int firs
     return true;
 }
 
-bool MemoryStaysFlat(const e2e::Driver& driver) {
+bool MemoryStaysFlatWith(const e2e::Driver& driver, const char* options) {
     e2e::RunningVarnelo varnelo;
     soak::Formats formats;
     soak::RegisterFormats(&formats);
-    if (!e2e::StartWithEmptyClipboard(driver, "-normal", &varnelo) ||
+    if (!e2e::StartWithEmptyClipboard(driver, options, &varnelo) ||
         !MakeRounds(driver, varnelo, 0, kWarmUpRounds, formats)) {
         return false;
     }
@@ -124,7 +124,10 @@ bool RepaintsKeepMemoryFlat(const e2e::Driver& driver) {
 }
 
 const e2e::TestCase kCases[] = {
-    {"memory_stays_flat", MemoryStaysFlat},
+    {"memory_stays_flat", [](const e2e::Driver& d) { return MemoryStaysFlatWith(d, "-normal"); }},
+    // With -all, OEM text beside 120 registered formats is rewritten with them.
+    {"memory_stays_flat_with_all",
+     [](const e2e::Driver& d) { return MemoryStaysFlatWith(d, "-normal -all"); }},
     {"repaints_keep_memory_flat", RepaintsKeepMemoryFlat},
     {"burst_ends_fixed_and_titled", BurstEndsFixedAndTitled},
 };

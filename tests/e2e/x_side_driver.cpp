@@ -1,7 +1,7 @@
 // The real Varnelo.exe and Linux programs on the same X display: text that
 // Varnelo has fixed pastes in a Linux program as exactly the text, and text
-// copied in a Linux program reaches Varnelo and is left as it was. xclip
-// stands for the Linux program.
+// copied in a Linux program reaches Varnelo and is left as it was, or fixed
+// with -all. xclip stands for the Linux program.
 //
 // A Unix program started from a Windows process runs on its own, so each
 // run writes its result into a file and renames it when done.
@@ -107,9 +107,20 @@ bool LinuxTextArrivesAndIsLeftAlone(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// With -all the text that xclip copied is fixed, for Windows and Linux programs alike.
+bool LinuxTextIsFixedWithAll(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    return e2e::StartWithEmptyClipboard(driver, "-all", &varnelo) &&
+           CopyInLinux(driver, kLinuxText) &&
+           e2e::WaitForTitle(varnelo.window, std::string("= ") + kLinuxText) &&
+           e2e::WaitForClipboardText(driver.owner, CF_TEXT, kLinuxText) &&
+           ExpectPastedInLinux(driver, kLinuxText) && e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"fixed_text_pastes_exactly_in_linux", FixedTextPastesExactlyInLinux},
     {"linux_text_arrives_and_is_left_alone", LinuxTextArrivesAndIsLeftAlone},
+    {"linux_text_is_fixed_with_all", LinuxTextIsFixedWithAll},
 };
 
 }  // namespace

@@ -305,9 +305,13 @@ bool HoldsHistoryMark() {
 }
 
 // OEM text first on the clipboard keeps no trailing CR LF once the viewer
-// has seen it, unless it is at most one byte long or removal is off.
+// has seen it, unless it is at most one byte long or removal is off. (With
+// -all a clipboard that cannot be put back exactly is left as it is.)
 void CheckTrailingLineBreakGone() {
-    if (!g_run.plain || !g_viewer.fix_enabled || ClipboardIsPrivate() || HoldsHistoryMark()) return;
+    if (!g_run.plain || !g_viewer.fix_enabled || g_viewer.fix_all_text || ClipboardIsPrivate() ||
+        HoldsHistoryMark()) {
+        return;
+    }
     std::vector<UINT> formats = sim::ClipboardFormats();
     if (formats.empty() || formats.front() != CF_OEMTEXT) return;
     if (TextLength(sim::ClipboardBlock(CF_TEXT)) <= 1) return;

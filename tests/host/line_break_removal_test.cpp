@@ -91,8 +91,8 @@ TEST_F(LineBreakRemoval, TakesLongRunsOfPairsAtOnceIntoAnExactBlock) {
 }
 
 // The calls of one pass, in order: open, enumerate, the locale's data and
-// lock, OEM data and lock for the title, the same block locked again, the
-// new block's alloc and lock, empty, set. A locale that cannot be read leaves
+// lock, OEM data and lock for the title, the list of copies' alloc and lock,
+// the new block's alloc and lock, empty, set. A locale that cannot be read leaves
 // the process's code pages, and the fix goes ahead.
 struct FaultCase {
     sim::Fault fault;
@@ -105,8 +105,9 @@ TEST_F(LineBreakRemoval, FailingCallsLeakNothingAndLeaveTheClipboardAsItWas) {
     const FaultCase cases[] = {
         {Fault::OpenClipboard, 0, "before"}, {Fault::GetClipboardData, 1, "before"},
         {Fault::GlobalLock, 1, "before"},    {Fault::EnumClipboardFormats, 0, "= dir"},
-        {Fault::GlobalLock, 2, "= dir"},     {Fault::GlobalAlloc, 0, "= dir"},
-        {Fault::GlobalLock, 3, "= dir"},     {Fault::EmptyClipboard, 0, "= dir"}};
+        {Fault::GlobalAlloc, 0, "= dir"},    {Fault::GlobalLock, 2, "= dir"},
+        {Fault::GlobalAlloc, 1, "= dir"},    {Fault::GlobalLock, 3, "= dir"},
+        {Fault::EmptyClipboard, 0, "= dir"}};
     StartViewer();
     const std::string placed = WithNul("dir\r\n");
     for (const FaultCase& c : cases) {
@@ -121,6 +122,36 @@ TEST_F(LineBreakRemoval, FailingCallsLeakNothingAndLeaveTheClipboardAsItWas) {
         EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), placed);
         ExpectNothingHeld();
     }
+}
+
+// With -all, a block that cannot be read or copied, wherever it fails,
+// means no fix: the clipboard is left as placed, or fixed whole.
+TEST_F(LineBreakRemoval, WithAllAFailingReadLosesNothing) {
+    using sim::Fault;
+    StartViewer("-normal -all");
+    const UINT html = RegisterClipboardFormatA("HTML Format");
+    const UINT ole = RegisterClipboardFormatA("DataObject");  // OLE's own, not put back
+    const std::vector<sim::ClipData> placed = {
+        {CF_UNICODETEXT, std::string("l\0s\0\r\0\n\0\0", 10)}, {html, "<b>"}, {ole, "1234"}};
+    int fixed = 0, left = 0;
+    for (Fault fault : {Fault::GetClipboardData, Fault::GlobalLock, Fault::GlobalAlloc,
+                        Fault::EnumClipboardFormats}) {
+        for (int after = 0; after < 8; ++after) {
+            SCOPED_TRACE(static_cast<int>(fault) * 10 + after);
+            sim::FailNext(fault, 1, after);
+            Place(placed);
+            sim::ClearFaults();
+            CancelClipboardRetry(window_);
+            bool rewritten = sim::ClipboardOwnerWindow() == window_;
+            (rewritten ? fixed : left)++;
+            EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT),
+                      rewritten ? std::string("l\0s\0\0", 6) : placed[0].bytes);
+            EXPECT_EQ(sim::ClipboardBlock(html), "<b>");
+            EXPECT_EQ(sim::ClipboardHas(ole), !rewritten);
+            ExpectNothingHeld();
+        }
+    }
+    EXPECT_TRUE(fixed > 0 && left > 0);
 }
 
 // Emptying has already released the old text when the new block is refused.

@@ -79,10 +79,11 @@ TEST_F(LocaleTest, PaintedLinesAreThoseOfThePlatformsUnicodeText) {
     ExpectNothingHeld();
 }
 
-// The locale's copy cannot be made: the text is fixed all the same.
+// The locale's copy cannot be made: the text is fixed all the same. (The
+// blocks made: the list of copies, the text, the locale.)
 TEST_F(LocaleTest, FixGoesAheadWhenTheLocaleCannotBeCopied) {
     StartViewer();
-    sim::FailNext(sim::Fault::GlobalAlloc, 1, 1);
+    sim::FailNext(sim::Fault::GlobalAlloc, 1, 2);
     Place({{CF_OEMTEXT, WithNul("dir\r\n")}, {CF_LOCALE, LocaleBytes(0x0419)}});
     EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), WithNul("dir"));
     EXPECT_EQ(sim::ClipboardBlock(CF_LOCALE), LocaleBytes(0x0409));

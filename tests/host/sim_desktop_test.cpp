@@ -125,7 +125,7 @@ TEST_F(SimDesktopTest, TextFormatsAreSynthesisedInWineOrder) {
     EXPECT_EQ(EnumerateOpen(other_), (Formats{7, 16, 1, 13}));
 
     sim::PlaceClipboard(other_, {{CF_TEXT, "ab"}});
-    EXPECT_EQ(sim::ClipboardFormats(), (Formats{1, 16, 13, 7}));
+    EXPECT_EQ(sim::ClipboardFormats(), (Formats{1, 16, 7, 13}));
     sim::PlaceClipboard(other_, {{CF_UNICODETEXT, Bytes("a\0", 2)}});
     EXPECT_EQ(sim::ClipboardFormats(), (Formats{13, 16, 1, 7}));
 

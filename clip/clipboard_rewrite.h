@@ -1,0 +1,45 @@
+// The fix's one rewrite of the clipboard: everything it is to hold again is
+// copied first, while the old contents are still there, then the clipboard
+// is emptied once and the copies are put on it. OEM text alone (the classic
+// fix), or with -all the whole clipboard with its text fixed.
+#pragma once
+
+#include "clip/clipboard_text.h"
+#include "clip/private_content.h"
+
+struct CopiedFormat {
+    UINT format;
+    HGLOBAL block;
+};
+
+// New blocks for the clipboard, in the order they go on it, in a list of
+// room for every format listed, and the marks that follow them.
+struct ClipboardCopy {
+    HGLOBAL list = nullptr;
+    CopiedFormat* formats = nullptr;
+    int count = 0;
+    int room = 0;
+    int text_at = 0;  // where the fixed text stands
+    HistoryMarks marks;
+};
+
+// The length of OEM text once every trailing CR LF pair is gone: what
+// removing one pair per change would leave in the end.
+size_t LengthWithoutTrailingPairs(const TextBlock& text, size_t length);
+
+// With -all: the length of the text once its trailing line breaks are gone,
+// CR and LF in any mix; `length` when nothing else would be left.
+size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length);
+
+// With the clipboard open and `text`, the block of text `format`, locked:
+// copies of what the fix puts back, the text as its first `kept` units and
+// a terminator. Without -all, the OEM text, the locale and the marks; with
+// it, every format in the clipboard's order but those the platform makes
+// from the text, and false (nothing kept) when one of them is neither a
+// memory block nor made by the platform, or cannot be read or copied.
+bool CopyForFix(const TextBlock& text, UINT format, size_t kept, ClipboardCopy* copy);
+
+// With the clipboard open: empties it and puts the copies on it; true when
+// it then holds the fixed text and every mark. Text or a mark it refuses
+// leaves it empty; any other format it refuses is left out.
+bool PlaceClipboardCopy(ClipboardCopy* copy);
