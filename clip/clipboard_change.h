@@ -24,4 +24,3 @@ void DeferredClipboardChange(HWND window, WPARAM wParam, LPARAM lParam);
 // Handler of the retry timer's WM_TIMER.
 void RetryClipboardText(HWND window);
 void CancelClipboardRetry(HWND window);
-
