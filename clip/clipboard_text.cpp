@@ -25,8 +25,16 @@ constexpr WCHAR kLastLowSurrogate = 0xDFFF;
 constexpr uint32_t kEveryByteOne = 0x01010101u;
 constexpr uint32_t kEveryByteTop = 0x80808080u;
 
+// The same test on the two UTF-16 units of a word.
+constexpr uint32_t kEveryUnitOne = 0x00010001u;
+constexpr uint32_t kEveryUnitTop = 0x80008000u;
+
 bool HasZeroByte(uint32_t word) {
     return ((word - kEveryByteOne) & ~word & kEveryByteTop) != 0;
+}
+
+bool HasZeroUnit(uint32_t word) {
+    return ((word - kEveryUnitOne) & ~word & kEveryUnitTop) != 0;
 }
 
 bool IsHighSurrogate(WCHAR unit) {
@@ -178,6 +186,10 @@ size_t TextLength(const TextBlock& text) {
     if (!text.wide) return MeasureText(static_cast<const char*>(text.data), text.units);
     const WCHAR* units = static_cast<const WCHAR*>(text.data);
     size_t at = 0;
+    for (uint32_t word; at + 2 <= text.units; at += 2) {
+        std::memcpy(&word, units + at, sizeof word);
+        if (HasZeroUnit(word)) break;
+    }
     while (at < text.units && units[at] != 0) ++at;
     return at;
 }
