@@ -300,6 +300,21 @@ inline bool PlaceClipboardText(HWND owner, UINT format, const std::string& text)
     return PlaceClipboardItems(owner, {{format, std::string(text.c_str(), text.size() + 1)}});
 }
 
+// Block contents: text with its NUL, UTF-16 text with its terminator, and
+// a DWORD such as a locale.
+inline std::string WithNul(const std::string& text) {
+    return text + '\0';
+}
+
+inline std::string Utf16(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.c_str()),
+                       (text.size() + 1) * sizeof(wchar_t));
+}
+
+inline std::string DwordBytes(DWORD value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
 // The UTF-16 text in a Unicode text block, up to its NUL.
 inline std::wstring UnicodeText(const std::string& block) {
     const wchar_t* units = reinterpret_cast<const wchar_t*>(block.data());
@@ -307,9 +322,7 @@ inline std::wstring UnicodeText(const std::string& block) {
 }
 
 inline bool PlaceUnicodeText(HWND owner, const std::wstring& text) {
-    const char* bytes = reinterpret_cast<const char*>(text.c_str());
-    return PlaceClipboardItems(
-        owner, {{CF_UNICODETEXT, std::string(bytes, (text.size() + 1) * sizeof(wchar_t))}});
+    return PlaceClipboardItems(owner, {{CF_UNICODETEXT, Utf16(text)}});
 }
 
 // Replaces the clipboard's contents by the bitmap, which then belongs to it.

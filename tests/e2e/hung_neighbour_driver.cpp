@@ -114,9 +114,8 @@ bool OutlivesAHungViewer(const e2e::Driver& driver, const e2e::Varnelo& varnelo)
 // The owner of text to be rendered on request hangs for a while: Varnelo's
 // loop runs meanwhile, and the text is fixed once the owner answers.
 bool OutlivesAHungOwner(const e2e::Driver& driver, const e2e::Varnelo& varnelo) {
-    ResetEvent(g_neighbour.resume);
     PostMessageA(g_neighbour.window, kPlaceDelayedText, 0, 0);
-    PostMessageA(g_neighbour.window, kStallMessage, 0, 0);
+    Stall();
     e2e::PumpFor(kOwnerHangMs / 3);
     if (!LoopTakesPostedCommand(varnelo, IDM_RESTORE, FALSE)) return false;
     e2e::PumpFor(kOwnerHangMs);

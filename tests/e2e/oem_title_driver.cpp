@@ -27,15 +27,8 @@ std::string Range(int first, int last) {
     return bytes;
 }
 
-std::string WithNul(const std::string& text) {
-    return text + '\0';
-}
-
-// UTF-16 bytes of the text, with the terminator.
-std::string Utf16(const std::wstring& text) {
-    return std::string(reinterpret_cast<const char*>(text.c_str()),
-                       (text.size() + 1) * sizeof(wchar_t));
-}
+using e2e::Utf16;
+using e2e::WithNul;
 
 const std::string kHighLine = Range(0x80, 0xD9);  // 90 bytes, a whole title line
 const std::string kOtherHighBytes = Range(0xDA, 0xFF) + "\x7f" + "abc";
@@ -165,17 +158,13 @@ const LocaleText kLocaleTexts[] = {
      L"x" + std::wstring(50, L'\u65e5')},
 };
 
-std::string LocaleBytes(LCID locale) {
-    return std::string(reinterpret_cast<const char*>(&locale), sizeof locale);
-}
-
 // The fix put the locale back behind the text, so Unicode readers get the
 // text's own characters.
 bool ExpectMeaningKept(const e2e::Driver& driver, const LocaleText& placed) {
     std::string locale;
     std::string unicode;
     return e2e::ReadClipboardBlock(driver.owner, CF_LOCALE, &locale) &&
-           e2e::ExpectEqual("the locale", locale, LocaleBytes(placed.locale)) &&
+           e2e::ExpectEqual("the locale", locale, e2e::DwordBytes(placed.locale)) &&
            e2e::ReadClipboardBlock(driver.owner, CF_UNICODETEXT, &unicode) &&
            e2e::ExpectEqual("the Unicode text", e2e::UnicodeText(unicode), placed.text);
 }
@@ -186,7 +175,7 @@ bool OtherLocalesKeepTheirMeaning(const e2e::Driver& driver) {
     for (const LocaleText& text : kLocaleTexts) {
         const Placement placement = {
             text.what,
-            {{CF_OEMTEXT, WithNul(text.oem + "\r\n")}, {CF_LOCALE, LocaleBytes(text.locale)}},
+            {{CF_OEMTEXT, WithNul(text.oem + "\r\n")}, {CF_LOCALE, e2e::DwordBytes(text.locale)}},
             CF_OEMTEXT,
             text.oem,
             CF_OEMTEXT};
@@ -211,7 +200,7 @@ bool EveryScriptTitledAsItself(const e2e::Driver& driver) {
     const Placement placements[] = {
         unicode("Unicode text in several scripts", kScripts + L"\r\nsecond line", L"= " + kScripts),
         {"Greek plain text with its locale",
-         {{CF_TEXT, WithNul(greek)}, {CF_LOCALE, LocaleBytes(0x0408)}},
+         {{CF_TEXT, WithNul(greek)}, {CF_LOCALE, e2e::DwordBytes(0x0408)}},
          CF_TEXT,
          greek,
          CF_TEXT,

@@ -16,9 +16,7 @@ const char kHistoryMark[] = "CanIncludeInClipboardHistory";
 const char kCloudMark[] = "CanUploadToCloudClipboard";
 const std::string kDwordZero(sizeof(DWORD), '\0');
 
-std::string WithNul(const std::string& text) {
-    return text + '\0';
-}
+using e2e::WithNul;
 
 UINT Registered(const char* name) {
     return RegisterClipboardFormatA(name);

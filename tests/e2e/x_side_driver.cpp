@@ -107,10 +107,11 @@ bool LinuxTextArrivesAndIsLeftAlone(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
-// With -all the text that xclip copied is fixed, for Windows and Linux programs alike.
+// With -all (only its letter counts) the text that xclip copied is fixed,
+// for Windows and Linux programs alike.
 bool LinuxTextIsFixedWithAll(const e2e::Driver& driver) {
     e2e::RunningVarnelo varnelo;
-    return e2e::StartWithEmptyClipboard(driver, "-all", &varnelo) &&
+    return e2e::StartWithEmptyClipboard(driver, "-alltext", &varnelo) &&
            CopyInLinux(driver, kLinuxText) &&
            e2e::WaitForTitle(varnelo.window, std::string("= ") + kLinuxText) &&
            e2e::WaitForClipboardText(driver.owner, CF_TEXT, kLinuxText) &&

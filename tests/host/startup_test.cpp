@@ -67,17 +67,6 @@ TEST_F(StartupTest, OptionsChooseTheShowModeAndRemoval) {
     }
 }
 
-TEST_F(StartupTest, AllOptionFixesTextOfEveryKind) {
-    const std::pair<const char*, bool> rows[] = {
-        {"-all", true},    {"-a", true}, {"/A", true},     {"-alltext", true},
-        {"-h -all", true}, {"", false},  {"x -all", false}};
-    for (const auto& row : rows) {
-        ResetAll();
-        ASSERT_NE(Start(row.first), nullptr);
-        EXPECT_EQ(g_viewer.fix_all_text != FALSE, row.second) << row.first;
-    }
-}
-
 TEST_F(StartupTest, PlainStartIsMinimisedInactiveAndRepaintsOnResize) {
     HWND window = Start("");
     EXPECT_TRUE(IsIconic(window));
