@@ -14,8 +14,6 @@ constexpr char kCannotOpen[] = "Unable to open clipboard.";
 constexpr char kNoDataOfFormat[] = "No data of this format in clipboard.";
 constexpr char kNoTextOrBitmap[] = "No TEXT or BITMAP data in clipboard.";
 constexpr char kPrivateData[] = "Private data in clipboard.";
-constexpr char kCarriageReturn = '\r';
-constexpr char kLineFeed = '\n';
 
 // One more line is laid out than fits, for the partly visible one. A
 // wrapped row holds at most one character for every two units, since every
@@ -37,10 +35,6 @@ VisibleArea MeasureVisibleArea(HDC dc, const RECT& client) {
 
 void DrawCentredMessage(HDC dc, RECT client, const char* message) {
     DrawTextA(dc, message, -1, &client, kMessageFlags);
-}
-
-bool IsLineBreak(unsigned unit) {
-    return unit == kCarriageReturn || unit == kLineFeed;
 }
 
 // The line ends at a break, at the text's NUL or at the block's end. A lead

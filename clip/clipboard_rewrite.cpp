@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr unsigned kCarriageReturn = '\r';
-constexpr unsigned kLineFeed = '\n';
 constexpr UINT kFirstRegisteredFormat = 0xC000;
 constexpr UINT kFileList = 15;       // CF_HDROP
 constexpr UINT kDisplayText = 0x81;  // CF_DSPTEXT
@@ -20,10 +18,6 @@ constexpr UINT kFormatBits = 32;
 // the clipboard releases: OLE readers then read the formats themselves.
 constexpr const char* kOleRecordNames[] = {"DataObject", "Ole Private Data",
                                            "Wine Marshalled DataObject"};
-
-bool IsLineBreak(unsigned unit) {
-    return unit == kCarriageReturn || unit == kLineFeed;
-}
 
 bool IsTextFormat(UINT format) {
     return format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;

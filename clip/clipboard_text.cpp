@@ -15,7 +15,6 @@ constexpr size_t kTitleSourceUnits = kTitleLineUnits + 1;
 constexpr WCHAR kTitlePrefix[] = WIDE_TEXT("= ");
 constexpr WCHAR kTitleEllipsis[] = WIDE_TEXT("...");
 constexpr unsigned kFirstTextUnit = 0x20;
-constexpr unsigned kCarriageReturn = '\r';
 constexpr WCHAR kFirstHighSurrogate = 0xD800;
 constexpr WCHAR kLastHighSurrogate = 0xDBFF;
 constexpr WCHAR kFirstLowSurrogate = 0xDC00;
@@ -180,6 +179,10 @@ size_t MeasureText(const char* text, size_t block_size) {
     }
     while (at < block_size && text[at] != '\0') ++at;
     return at;
+}
+
+bool IsLineBreak(unsigned unit) {
+    return unit == kCarriageReturn || unit == kLineFeed;
 }
 
 size_t TextLength(const TextBlock& text) {

@@ -10,6 +10,8 @@
 #include "clip/viewer_state.h"
 
 constexpr int kByteValues = 256;
+constexpr unsigned kCarriageReturn = '\r';
+constexpr unsigned kLineFeed = '\n';
 
 // A locked text block: UTF-16 units for Unicode text; otherwise bytes in
 // `code_page`, where a lead byte starts a two-byte character.
@@ -53,6 +55,9 @@ size_t NextCharacter(const TextBlock& text, size_t at);
 // The UTF-16 text of the characters from `start` up to `end` (a character's
 // end), at most `capacity` units of it; returns how many were written.
 size_t ConvertText(const TextBlock& text, size_t start, size_t end, WCHAR* wide, size_t capacity);
+
+// Whether the unit is a CR or an LF, in text of any kind.
+bool IsLineBreak(unsigned unit);
 
 // Length of the text in a block of bytes: up to the first NUL or the block's end.
 size_t MeasureText(const char* text, size_t block_size);
