@@ -89,7 +89,7 @@ bool TryTextPath(HWND window, bool* shown) {
     bool rewritten = false;
     if (ClipboardIsPrivate()) {
         SetPrivateTitle(window);
-    } else if (!ClipboardOwnerAnswers()) {
+    } else if (!ClipboardOwnerAnswers(window)) {
         CloseClipboard();
         return false;
     } else {

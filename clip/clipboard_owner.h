@@ -9,6 +9,7 @@
 constexpr UINT kOwnerAnswerTimeoutMs = 100;
 
 // With the clipboard open: whether its data can be read without waiting on
-// an owner that does not answer: there is none, it is this process's own
-// window, or it answers at once.
-bool ClipboardOwnerAnswers();
+// an owner that does not answer: there is none, it is the viewer's own
+// `window` (the one window of this process that owns data), it is gone,
+// or it answers at once.
+bool ClipboardOwnerAnswers(HWND window);

@@ -29,7 +29,7 @@ bool ClipboardIsPrivate() {
 
 bool OpenClipboardToRead(HWND window) {
     if (!OpenClipboard(window)) return false;
-    if (!ClipboardIsPrivate() && ClipboardOwnerAnswers()) return true;
+    if (!ClipboardIsPrivate() && ClipboardOwnerAnswers(window)) return true;
     CloseClipboard();
     return false;
 }

@@ -360,9 +360,6 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 // Windows of the simulation answer at once, so this never times out.
 LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT flags, UINT timeout_ms, DWORD_PTR* result);
-// Foreign windows belong to another process than the program's own.
-DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD* process_id);
-DWORD WINAPI GetCurrentProcessId(void);
 void WINAPI PostQuitMessage(int code);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse_ms, TIMERPROC proc);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);

@@ -432,25 +432,3 @@ const std::vector<MessageBoxRecord>& MessageBoxes() {
 }
 
 }  // namespace sim
-
-namespace {
-
-constexpr DWORD kProgramProcessId = 0x100;
-constexpr DWORD kForeignProcessId = 0x200;
-constexpr DWORD kThreadId = 1;
-
-}  // namespace
-
-DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD* process_id) {
-    sim::internal::Window* record = sim::internal::LiveWindow(window);
-    if (!record) return 0;
-    if (process_id) {
-        *process_id =
-            record->proc == sim::internal::ForeignProcedure ? kForeignProcessId : kProgramProcessId;
-    }
-    return kThreadId;
-}
-
-DWORD WINAPI GetCurrentProcessId(void) {
-    return kProgramProcessId;
-}
