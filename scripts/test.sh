@@ -19,11 +19,21 @@ ctest --test-dir build/host --output-on-failure
 step "host tests under AddressSanitizer and UBSan"
 scripts/sanitize.sh
 
-step "host tests under valgrind memcheck"
-scripts/memcheck.sh
-
+# Memcheck runs one program at a time on one core, and each fuzz target for a
+# fixed time on one core, so the two share the machine's two cores.
+step "host tests under valgrind memcheck, and fuzzing beside it"
+mkdir -p build
+scripts/fuzz.sh >build/fuzz.log 2>&1 &
+fuzz_pid=$!
+if ! scripts/memcheck.sh; then
+    kill "$fuzz_pid" 2>/dev/null
+    exit 1
+fi
+fuzz_status=0
+wait "$fuzz_pid" || fuzz_status=$?
 step "fuzzing"
-scripts/fuzz.sh
+cat build/fuzz.log
+[ "$fuzz_status" -eq 0 ]
 
 step "Windows builds"
 scripts/build.sh win32
