@@ -1,13 +1,13 @@
 // Passing the viewer chain's messages on to the next viewer without
-// waiting long on one that does not answer.
+// waiting on it.
 #pragma once
 
 #include "clip/viewer_state.h"
 
-// A viewer that has not answered within this is passed over; the platform
-// keeps the message queued for it, and it gets it once it answers again.
-constexpr UINT kPassOnTimeoutMs = 500;
-
-// Sends the message to the next viewer, if there is one. Messages sent to
-// this window meanwhile are still taken.
+// Queues the message for the next viewer, if there is one, and returns at
+// once: a busy viewer gets every message in order once it takes its
+// messages again, and the platform never withdraws one, as it withdraws a
+// sent message that a timeout gave up on. A change is not queued for a
+// viewer that the platform counts hung, so that none pile up for it; news
+// of the chain always is, so that the chain behind it stays whole.
 void PassOnToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
