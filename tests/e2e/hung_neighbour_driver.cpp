@@ -46,14 +46,6 @@ void PumpSlowly() {
     }
 }
 
-void PlaceText(HWND window, const std::string& text) {
-    if (!e2e::WaitUntil([window] { return OpenClipboard(window) != FALSE; }, e2e::kChangeTimeoutMs))
-        return;
-    EmptyClipboard();
-    SetClipboardData(CF_OEMTEXT, e2e::NewBlock(e2e::WithNul(text)));
-    CloseClipboard();
-}
-
 LRESULT CALLBACK NeighbourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DRAWCLIPBOARD:
@@ -71,7 +63,7 @@ LRESULT CALLBACK NeighbourProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             PumpSlowly();
             return 0;
         case kPlaceTextMessage:
-            PlaceText(window, *reinterpret_cast<const std::string*>(lParam));
+            e2e::PlaceClipboardText(window, CF_OEMTEXT, *reinterpret_cast<std::string*>(lParam));
             return 0;
         case kPlaceDelayedText:  // the text's handle is to come
             if (OpenClipboard(window)) {
@@ -188,17 +180,13 @@ bool BusyViewerHearsEveryChange(const e2e::Driver& driver, const e2e::Varnelo& v
     const LONG before = g_neighbour.draws;
     PostMessageA(g_neighbour.window, kBusyMessage, busy_ms, 0);
     if (!e2e::WaitUntil([] { return g_neighbour.busy != 0; }, e2e::kChangeTimeoutMs)) return false;
-    std::string last;
     for (int number = 1; number <= kBusyChanges; ++number) {
-        last = "busy " + std::to_string(busy_ms) + " ms, change " + std::to_string(number);
-        if (!e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT, last) ||
-            !e2e::WaitForTitle(varnelo.window, "= " + last, kFreshHangBoundMs)) {
+        const std::string text = "busy " + std::to_string(busy_ms) + ", " + std::to_string(number);
+        if (!e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT, text) ||
+            !e2e::WaitForTitle(varnelo.window, "= " + text, kFreshHangBoundMs)) {
             return false;
         }
         e2e::PumpFor(kBusyChangeGapMs);
-    }
-    if (!e2e::Expect(g_neighbour.busy != 0, "the changes are placed while the viewer is busy")) {
-        return false;
     }
     e2e::WaitUntil([&] { return g_neighbour.draws - before >= kBusyChanges; },
                    e2e::kChangeTimeoutMs);
@@ -207,30 +195,18 @@ bool BusyViewerHearsEveryChange(const e2e::Driver& driver, const e2e::Varnelo& v
                             static_cast<unsigned long>(g_neighbour.draws - before), kBusyChanges);
 }
 
-// Another program that opens the clipboard whenever it changes, before
-// Varnelo hears of it, and holds it while the driver waits: a viewer ahead
-// of Varnelo in the chain, on the driver's thread.
-struct Holder {
-    HWND window = nullptr;
-    HWND next = nullptr;
-    bool armed = false;
-    bool holding = false;
-} g_holder;
+// Another program that opens the clipboard at each change the neighbour
+// makes, before Varnelo hears of it: a viewer ahead of Varnelo in the
+// chain, on the driver's thread, that holds it while the driver waits.
+HWND g_holder_next = nullptr;
+bool g_holding = false;
 
 LRESULT CALLBACK HolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CHANGECBCHAIN && reinterpret_cast<HWND>(wParam) == g_holder.next) {
-        g_holder.next = reinterpret_cast<HWND>(lParam);
-        return 0;
+    if (message != WM_DRAWCLIPBOARD) return DefWindowProcA(window, message, wParam, lParam);
+    if (reinterpret_cast<HWND>(wParam) == g_neighbour.window && !g_holding) {
+        g_holding = OpenClipboard(window) != FALSE;
     }
-    if (message != WM_DRAWCLIPBOARD && message != WM_CHANGECBCHAIN) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    if (message == WM_DRAWCLIPBOARD && g_holder.armed &&
-        reinterpret_cast<HWND>(wParam) == g_neighbour.window && OpenClipboard(window)) {
-        g_holder.armed = false;
-        g_holder.holding = true;
-    }
-    if (g_holder.next) SendMessageA(g_holder.next, message, wParam, lParam);
+    SendMessageA(g_holder_next, message, wParam, lParam);
     return 0;
 }
 
@@ -238,30 +214,29 @@ LRESULT CALLBACK HolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // for 3 s from the change on. The text is fixed all the same.
 bool FixedBehindASlowOwner(const e2e::Driver& driver, int run) {
     const std::string text = "slow owner, run " + std::to_string(run);
-    const std::string placed = text + "\r\n";
-    g_holder.armed = true;
+    std::string placed = text + "\r\n";
     PostMessageA(g_neighbour.window, kPlaceTextMessage, 0, reinterpret_cast<LPARAM>(&placed));
-    if (!e2e::Expect(e2e::WaitUntil([] { return g_holder.holding; }, e2e::kChangeTimeoutMs),
+    if (!e2e::Expect(e2e::WaitUntil([] { return g_holding; }, e2e::kChangeTimeoutMs),
                      "another program holds the clipboard from the change on")) {
         return false;
     }
     e2e::PumpFor(kHolderHoldsMs);
     CloseClipboard();
-    g_holder.holding = false;
+    g_holding = false;
     return e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, text);
 }
 
 bool FixesSurviveASlowOwner(const e2e::Driver& driver) {
-    g_holder.window = e2e::CreateMessageWindow("VarneloDriverHolder", HolderProc);
-    g_holder.next = SetClipboardViewer(g_holder.window);
+    HWND holder = e2e::CreateMessageWindow("VarneloDriverHolder", HolderProc);
+    g_holder_next = SetClipboardViewer(holder);
     ResetEvent(g_neighbour.pumped_slowly);
     PostMessageA(g_neighbour.window, kPumpSlowlyMessage, 0, 0);
     bool fixed = true;
     for (int run = 1; fixed && run <= kSlowOwnerRuns; ++run)
         fixed = FixedBehindASlowOwner(driver, run);
     SetEvent(g_neighbour.pumped_slowly);
-    ChangeClipboardChain(g_holder.window, g_holder.next);
-    DestroyWindow(g_holder.window);
+    ChangeClipboardChain(holder, g_holder_next);
+    DestroyWindow(holder);
     return fixed;
 }
 
