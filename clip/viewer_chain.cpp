@@ -14,10 +14,26 @@ bool CountedHung(HWND window) {
     return entry && reinterpret_cast<HungFunction>(reinterpret_cast<void (*)()>(entry))(window);
 }
 
+// Sent, as the platform sends it, so that the chain behind is whole when
+// the leaving viewer's call returns. A viewer that does not take it in time
+// gets it queued: it may then hear it twice, which the chain's rule makes
+// harmless, but it never keeps passing changes to a window that left.
+void PassOnChainNews(HWND next, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result;
+    if (!SendMessageTimeoutA(next, WM_CHANGECBCHAIN, wParam, lParam, SMTO_ABORTIFHUNG,
+                             kChainNewsTimeoutMs, &result)) {
+        SendNotifyMessageA(next, WM_CHANGECBCHAIN, wParam, lParam);
+    }
+}
+
 }  // namespace
 
 void PassOnToNextViewer(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND next = g_viewer.next_viewer;
-    if (!next || (message == WM_DRAWCLIPBOARD && CountedHung(next))) return;
-    SendNotifyMessageA(next, message, wParam, lParam);
+    if (!next) return;
+    if (message == WM_CHANGECBCHAIN) {
+        PassOnChainNews(next, wParam, lParam);
+    } else if (!CountedHung(next)) {
+        SendNotifyMessageA(next, message, wParam, lParam);
+    }
 }

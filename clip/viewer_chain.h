@@ -4,10 +4,14 @@
 
 #include "clip/viewer_state.h"
 
-// Queues the message for the next viewer, if there is one, and returns at
-// once: a busy viewer gets every message in order once it takes its
-// messages again, and the platform never withdraws one, as it withdraws a
-// sent message that a timeout gave up on. A change is not queued for a
-// viewer that the platform counts hung, so that none pile up for it; news
-// of the chain always is, so that the chain behind it stays whole.
+// How long news of the chain waits for the next viewer to take it before
+// it is queued for it instead.
+constexpr UINT kChainNewsTimeoutMs = 500;
+
+// Passes the message on to the next viewer, if there is one. A change is
+// queued for it, and Varnelo goes on at once: a busy viewer gets every
+// change in order once it takes its messages again, as the platform never
+// withdraws a queued message, whereas it withdraws a sent one that a
+// timeout gave up on. None is queued for a viewer that the platform counts
+// hung, so that none pile up for it. News of the chain is never lost.
 void PassOnToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
