@@ -130,6 +130,7 @@ namespace {
 // One change, from the choice of the display format to passing it on.
 void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
     CancelClipboardRetry(window);
+    ForgetOwnerAnswer();
     g_viewer.current_format = GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
     // The announcement of this window's own rewrite: the title was made from
     // the same first line, and every trailing line break is gone.
@@ -152,6 +153,12 @@ void RetryTextPath(HWND window) {
     // Cancelled first: a rewrite below announces a change, which starts afresh.
     CancelClipboardRetry(window);
     if (g_viewer.current_format != CF_TEXT || ticks_left < 0) return;
+    if (OwnerAnswerAwaited()) {
+        // Waiting for the owner's answer costs none of the ticks that other
+        // programs holding the clipboard may take.
+        if (!OwnerSilentTooLong()) StartClipboardRetry(window, ticks_left + 1);
+        return;
+    }
     bool shown = false;
     if (TryTextPath(window, &shown)) {
         if (!shown) InvalidateRect(window, nullptr, TRUE);

@@ -5,7 +5,8 @@
 
 #include "clip/viewer_state.h"
 
-// The timer that retries the text path while another program holds the clipboard.
+// The timer that retries the text path while another program holds the
+// clipboard, or while the answer of a busy owner is awaited.
 constexpr UINT_PTR kRetryTimerId = 1;
 constexpr UINT kRetryIntervalMs = 50;
 constexpr UINT kRetryBoundMs = 10000;

@@ -1,8 +1,39 @@
 #include "clip/viewer_chain.h"
 
-void PassOnToNextViewer(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!g_viewer.next_viewer) return;
+namespace {
+
+constexpr char kUser32[] = "user32.dll";
+constexpr char kHungEntry[] = "IsHungAppWindow";
+
+typedef BOOL(WINAPI* HungFunction)(HWND);
+
+// Whether the window's thread has not taken its messages for the platform's
+// hung threshold (5 s); systems before Windows 2000 cannot tell.
+bool CountedHung(HWND window) {
+    FARPROC entry = GetProcAddress(GetModuleHandleA(kUser32), kHungEntry);
+    return entry && reinterpret_cast<HungFunction>(reinterpret_cast<void (*)()>(entry))(window);
+}
+
+// Sent, as the platform sends it, so that the chain behind is whole when
+// the leaving viewer's call returns. A viewer that does not take it in time
+// gets it queued: it may then hear it twice, which the chain's rule makes
+// harmless, but it never keeps passing changes to a window that left.
+void PassOnChainNews(HWND next, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result;
-    SendMessageTimeoutA(g_viewer.next_viewer, message, wParam, lParam, SMTO_ABORTIFHUNG,
-                        kPassOnTimeoutMs, &result);
+    if (!SendMessageTimeoutA(next, WM_CHANGECBCHAIN, wParam, lParam, SMTO_ABORTIFHUNG,
+                             kChainNewsTimeoutMs, &result)) {
+        SendNotifyMessageA(next, WM_CHANGECBCHAIN, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+void PassOnToNextViewer(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND next = g_viewer.next_viewer;
+    if (!next) return;
+    if (message == WM_CHANGECBCHAIN) {
+        PassOnChainNews(next, wParam, lParam);
+    } else if (!CountedHung(next)) {
+        SendNotifyMessageA(next, message, wParam, lParam);
+    }
 }

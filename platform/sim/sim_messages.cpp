@@ -137,11 +137,28 @@ LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPA
     return 1;
 }
 
+BOOL WINAPI SendNotifyMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!LiveWindow(window)) return FALSE;
+    SendMessageA(window, message, wParam, lParam);
+    return TRUE;
+}
+
+BOOL WINAPI SendMessageCallbackA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                 SENDASYNCPROC callback, ULONG_PTR data) {
+    if (!LiveWindow(window)) return FALSE;
+    callback(window, message, data, SendMessageA(window, message, wParam, lParam));
+    return TRUE;
+}
+
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ++TheDesktop().posted[{sim::internal::HandleKey(window), message}];
     if (window && !LiveWindow(window)) return FALSE;
     TheDesktop().queue.push_back(sim::internal::MakeMessage(window, message, wParam, lParam));
     return TRUE;
+}
+
+DWORD WINAPI GetTickCount(void) {
+    return TheDesktop().now;
 }
 
 void WINAPI PostQuitMessage(int code) {

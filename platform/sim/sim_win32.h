@@ -24,6 +24,7 @@ typedef void* LPVOID;
 typedef size_t SIZE_T;
 typedef uintptr_t UINT_PTR;
 typedef uintptr_t DWORD_PTR;
+typedef uintptr_t ULONG_PTR;
 typedef uintptr_t WPARAM;
 typedef char16_t WCHAR;
 typedef WCHAR* LPWSTR;
@@ -63,6 +64,7 @@ typedef HINSTANCE HMODULE;
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+typedef void(CALLBACK* SENDASYNCPROC)(HWND, UINT, ULONG_PTR, LRESULT);
 
 struct POINT {
     LONG x;
@@ -360,7 +362,12 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 // Windows of the simulation answer at once, so this never times out.
 LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT flags, UINT timeout_ms, DWORD_PTR* result);
+// Queued messages are taken at once too, as by a window of the same thread.
+BOOL WINAPI SendNotifyMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI SendMessageCallbackA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                 SENDASYNCPROC callback, ULONG_PTR data);
 void WINAPI PostQuitMessage(int code);
+DWORD WINAPI GetTickCount(void);  // the virtual clock
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse_ms, TIMERPROC proc);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);

@@ -189,8 +189,9 @@ inline std::wstring WideTextTitle(const std::wstring& text) {
 const size_t kTitleLineBytes = 90;
 
 // Waits until the window's title reads `expected`.
-inline bool WaitForTitle(HWND window, const std::string& expected) {
-    if (WaitUntil([&] { return WindowTitle(window) == expected; }, kChangeTimeoutMs)) {
+inline bool WaitForTitle(HWND window, const std::string& expected,
+                         DWORD timeout = kChangeTimeoutMs) {
+    if (WaitUntil([&] { return WindowTitle(window) == expected; }, timeout)) {
         Log("ok: title reads \"%s\"", Escaped(expected).c_str());
         return true;
     }

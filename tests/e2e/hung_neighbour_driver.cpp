@@ -1,6 +1,8 @@
 // The real Varnelo.exe beside a neighbour that stops answering, first as a
 // viewer further down the chain, then as the owner of text it renders on
-// request. Varnelo's own loop keeps running, and its texts are fixed.
+// request. Varnelo's own loop keeps running, and its texts are fixed. A
+// neighbour that is only busy loses nothing: as the next viewer it hears
+// every change, as the owner its text is fixed.
 #include <string>
 
 #include "tests/e2e/driver_util.h"
@@ -9,8 +11,18 @@ namespace {
 
 const int kChanges = 2000;
 const DWORD kOwnerHangMs = 3000;
+// Fixes and titles come within this of a change while a neighbour hangs.
+const DWORD kFreshHangBoundMs = 6000;
+const int kBusyChanges = 3;
+const DWORD kBusyChangeGapMs = 300;
+const int kSlowOwnerRuns = 10;
+const DWORD kSlowOwnerPumpMs = 150;
+const DWORD kHolderHoldsMs = 3000;
 const UINT kStallMessage = WM_APP + 1;
 const UINT kPlaceDelayedText = WM_APP + 2;
+const UINT kBusyMessage = WM_APP + 3;        // wParam: for how many milliseconds
+const UINT kPumpSlowlyMessage = WM_APP + 4;  // until `pumped_slowly` is set
+const UINT kPlaceTextMessage = WM_APP + 5;   // lParam: the std::string to place
 const char kDelayedText[] = "rendered late\r\n";
 
 // A viewer on a thread of its own that joined the chain before Varnelo, so
@@ -20,9 +32,19 @@ struct Neighbour {
     HANDLE thread = nullptr;
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE resume = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    HANDLE pumped_slowly = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HWND window = nullptr;
     volatile LONG draws = 0;
+    volatile LONG busy = 0;
 } g_neighbour;
+
+// Takes its messages only every kSlowOwnerPumpMs, as a program that looks
+// at them between pieces of other work.
+void PumpSlowly() {
+    while (WaitForSingleObject(g_neighbour.pumped_slowly, kSlowOwnerPumpMs) == WAIT_TIMEOUT) {
+        e2e::PumpMessages();
+    }
+}
 
 LRESULT CALLBACK NeighbourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -31,6 +53,17 @@ LRESULT CALLBACK NeighbourProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         case kStallMessage:
             WaitForSingleObject(g_neighbour.resume, INFINITE);
+            return 0;
+        case kBusyMessage:
+            g_neighbour.busy = 1;
+            Sleep(static_cast<DWORD>(wParam));
+            g_neighbour.busy = 0;
+            return 0;
+        case kPumpSlowlyMessage:
+            PumpSlowly();
+            return 0;
+        case kPlaceTextMessage:
+            e2e::PlaceClipboardText(window, CF_OEMTEXT, *reinterpret_cast<std::string*>(lParam));
             return 0;
         case kPlaceDelayedText:  // the text's handle is to come
             if (OpenClipboard(window)) {
@@ -58,7 +91,10 @@ DWORD WINAPI RunNeighbour(void*) {
     return 0;
 }
 
+// Once, before the first Varnelo joins the chain, so that it is Varnelo's
+// next viewer from then on.
 bool StartNeighbour() {
+    if (g_neighbour.thread) return true;
     g_neighbour.thread = CreateThread(nullptr, 0, RunNeighbour, nullptr, 0, nullptr);
     return e2e::Expect(
         g_neighbour.thread &&
@@ -83,8 +119,8 @@ bool LoopTakesPostedCommand(const e2e::Varnelo& varnelo, WORD command, BOOL icon
 
 bool FixedAndTitled(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
                     const std::string& text) {
-    return e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, text) &&
-           e2e::WaitForTitle(varnelo.window, "= " + text);
+    return e2e::WaitForTitle(varnelo.window, "= " + text, kFreshHangBoundMs) &&
+           e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, text);
 }
 
 bool NeighbourToldOfAChange(LONG before) {
@@ -137,8 +173,84 @@ bool NeverStallsOnAHungNeighbour(const e2e::Driver& driver) {
            NeighbourToldOfAChange(before);
 }
 
+// Changes placed while the next viewer is busy, not hung, all reach it once
+// it takes its messages again; Varnelo's title does not wait for it.
+bool BusyViewerHearsEveryChange(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
+                                DWORD busy_ms) {
+    const LONG before = g_neighbour.draws;
+    PostMessageA(g_neighbour.window, kBusyMessage, busy_ms, 0);
+    if (!e2e::WaitUntil([] { return g_neighbour.busy != 0; }, e2e::kChangeTimeoutMs)) return false;
+    for (int number = 1; number <= kBusyChanges; ++number) {
+        const std::string text = "busy " + std::to_string(busy_ms) + ", " + std::to_string(number);
+        if (!e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT, text) ||
+            !e2e::WaitForTitle(varnelo.window, "= " + text, kFreshHangBoundMs)) {
+            return false;
+        }
+        e2e::PumpFor(kBusyChangeGapMs);
+    }
+    e2e::WaitUntil([&] { return g_neighbour.draws - before >= kBusyChanges; },
+                   e2e::kChangeTimeoutMs);
+    e2e::PumpFor(e2e::kSettleAfterChangeMs);
+    return e2e::ExpectEqual("changes the busy viewer hears",
+                            static_cast<unsigned long>(g_neighbour.draws - before), kBusyChanges);
+}
+
+// Another program that opens the clipboard at each change the neighbour
+// makes, before Varnelo hears of it: a viewer ahead of Varnelo in the
+// chain, on the driver's thread, that holds it while the driver waits.
+HWND g_holder_next = nullptr;
+bool g_holding = false;
+
+LRESULT CALLBACK HolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_DRAWCLIPBOARD) return DefWindowProcA(window, message, wParam, lParam);
+    if (reinterpret_cast<HWND>(wParam) == g_neighbour.window && !g_holding) {
+        g_holding = OpenClipboard(window) != FALSE;
+    }
+    SendMessageA(g_holder_next, message, wParam, lParam);
+    return 0;
+}
+
+// The owner takes its messages every 150 ms; the holder has the clipboard
+// for 3 s from the change on. The text is fixed all the same.
+bool FixedBehindASlowOwner(const e2e::Driver& driver, int run) {
+    const std::string text = "slow owner, run " + std::to_string(run);
+    std::string placed = text + "\r\n";
+    PostMessageA(g_neighbour.window, kPlaceTextMessage, 0, reinterpret_cast<LPARAM>(&placed));
+    if (!e2e::Expect(e2e::WaitUntil([] { return g_holding; }, e2e::kChangeTimeoutMs),
+                     "another program holds the clipboard from the change on")) {
+        return false;
+    }
+    e2e::PumpFor(kHolderHoldsMs);
+    CloseClipboard();
+    g_holding = false;
+    return e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, text);
+}
+
+bool FixesSurviveASlowOwner(const e2e::Driver& driver) {
+    HWND holder = e2e::CreateMessageWindow("VarneloDriverHolder", HolderProc);
+    g_holder_next = SetClipboardViewer(holder);
+    ResetEvent(g_neighbour.pumped_slowly);
+    PostMessageA(g_neighbour.window, kPumpSlowlyMessage, 0, 0);
+    bool fixed = true;
+    for (int run = 1; fixed && run <= kSlowOwnerRuns; ++run)
+        fixed = FixedBehindASlowOwner(driver, run);
+    SetEvent(g_neighbour.pumped_slowly);
+    ChangeClipboardChain(holder, g_holder_next);
+    DestroyWindow(holder);
+    return fixed;
+}
+
+bool BusyNeighboursCostNothing(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    return StartNeighbour() && e2e::StartWithEmptyClipboard(driver, "-normal", &varnelo) &&
+           BusyViewerHearsEveryChange(driver, varnelo, 1500) &&
+           BusyViewerHearsEveryChange(driver, varnelo, 4000) && FixesSurviveASlowOwner(driver) &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"never_stalls_on_a_hung_neighbour", NeverStallsOnAHungNeighbour},
+    {"busy_neighbours_cost_nothing", BusyNeighboursCostNothing},
 };
 
 }  // namespace
