@@ -50,6 +50,9 @@ DECLARE_SIM_HANDLE(HBITMAP);
 DECLARE_SIM_HANDLE(HICON);
 DECLARE_SIM_HANDLE(HBRUSH);
 DECLARE_SIM_HANDLE(HFONT);
+DECLARE_SIM_HANDLE(HENHMETAFILE);
+DECLARE_SIM_HANDLE(HMETAFILE);
+DECLARE_SIM_HANDLE(HPALETTE);
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 
@@ -399,6 +402,35 @@ BOOL WINAPI DeleteDC(HDC dc);
 HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel,
                             const void* bits);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
+
+// Pictures: copies of bitmaps, metafiles of both forms and palettes. A
+// metafile or palette has no content here beyond its count of entries.
+#define IMAGE_BITMAP 0
+struct METAFILEPICT {
+    LONG mm;
+    LONG xExt;
+    LONG yExt;
+    HMETAFILE hMF;
+};
+struct PALETTEENTRY {
+    BYTE peRed;
+    BYTE peGreen;
+    BYTE peBlue;
+    BYTE peFlags;
+};
+struct LOGPALETTE {
+    WORD palVersion;
+    WORD palNumEntries;
+    PALETTEENTRY palPalEntry[1];
+};
+HANDLE WINAPI CopyImage(HANDLE image, UINT type, int width, int height, UINT flags);
+HENHMETAFILE WINAPI CopyEnhMetaFileA(HENHMETAFILE metafile, LPCSTR file);
+BOOL WINAPI DeleteEnhMetaFile(HENHMETAFILE metafile);
+HMETAFILE WINAPI CopyMetaFileA(HMETAFILE metafile, LPCSTR file);
+BOOL WINAPI DeleteMetaFile(HMETAFILE metafile);
+int WINAPI GetObjectA(HGDIOBJ object, int size, LPVOID buffer);  // palettes only: their count
+UINT WINAPI GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries);
+HPALETTE WINAPI CreatePalette(const LOGPALETTE* entries);
 
 // Device-independent bitmaps: a header, colours or masks, then the rows.
 struct BITMAPINFOHEADER {
