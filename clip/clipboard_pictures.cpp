@@ -9,12 +9,60 @@ namespace {
 constexpr unsigned kBitmapKind = 1;
 constexpr unsigned kMetafileKind = 2;
 constexpr WORD kPaletteVersion = 0x300;
+constexpr WORD kMaxTableBits = 8;
+constexpr WORD kTrueColourBits = 32;
+constexpr size_t kMaxTableColours = 256;
+constexpr size_t kRowAlignBits = 32;
+constexpr size_t kBitsPerByte = 8;
 
-// A device-dependent copy: a DIB section is no valid clipboard bitmap for
-// other processes.
+// Moves the rows through a DIB in a block of their size: of the bitmap's
+// own depth with its colour table up to 8 bits a pixel, else of 32 bits,
+// which holds every deeper pixel exactly.
+bool CopyBitmapRows(HBITMAP source, HBITMAP target, const BITMAP& size) {
+    WORD bits = size.bmBitsPixel <= kMaxTableBits ? size.bmBitsPixel : kTrueColourBits;
+    size_t row_bytes = (static_cast<size_t>(size.bmWidth) * bits + kRowAlignBits - 1) /
+                       kRowAlignBits * (kRowAlignBits / kBitsPerByte);
+    size_t rows_at = offsetof(BITMAPINFO, bmiColors) + kMaxTableColours * sizeof(RGBQUAD);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, rows_at + row_bytes * size.bmHeight);
+    BITMAPINFO* info = block ? static_cast<BITMAPINFO*>(GlobalLock(block)) : nullptr;
+    HDC dc = info ? CreateCompatibleDC(nullptr) : nullptr;
+    bool copied = false;
+    if (dc) {
+        info->bmiHeader = {};
+        info->bmiHeader.biSize = sizeof info->bmiHeader;
+        info->bmiHeader.biWidth = size.bmWidth;
+        info->bmiHeader.biHeight = size.bmHeight;
+        info->bmiHeader.biPlanes = 1;
+        info->bmiHeader.biBitCount = bits;
+        info->bmiHeader.biCompression = BI_RGB;
+        UINT lines = static_cast<UINT>(size.bmHeight);
+        void* rows = reinterpret_cast<char*>(info) + rows_at;
+        copied = GetDIBits(dc, source, 0, lines, rows, info, DIB_RGB_COLORS) == int(lines) &&
+                 SetDIBits(dc, target, 0, lines, rows, info, DIB_RGB_COLORS) == int(lines);
+        DeleteDC(dc);
+    }
+    if (info) GlobalUnlock(block);
+    if (block) GlobalFree(block);
+    return copied;
+}
+
+// A device-dependent bitmap of the same size and depth: a DIB section is no
+// valid clipboard bitmap for other processes, and under Wine CopyImage
+// turns a bitmap of a depth other than the screen's black.
 HANDLE CopyBitmap() {
-    HANDLE bitmap = GetClipboardData(CF_BITMAP);
-    return bitmap ? CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0) : nullptr;
+    HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    BITMAP size;
+    if (!bitmap || GetObjectA(bitmap, sizeof size, &size) != sizeof size || size.bmWidth <= 0 ||
+        size.bmHeight <= 0) {
+        return nullptr;
+    }
+    HBITMAP copy =
+        CreateBitmap(size.bmWidth, size.bmHeight, size.bmPlanes, size.bmBitsPixel, nullptr);
+    if (copy && !CopyBitmapRows(bitmap, copy, size)) {
+        DeleteObject(copy);
+        copy = nullptr;
+    }
+    return copy;
 }
 
 HANDLE CopyEnhancedMetafile() {

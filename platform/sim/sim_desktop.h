@@ -36,7 +36,7 @@ enum class Fault {
     BeginPaint,
     CreateCompatibleDC,
     AppendMenu,
-    CopyImage,
+    CreateBitmap,
     CopyEnhMetaFile,
     CopyMetaFile,
     CreatePalette,

@@ -262,6 +262,7 @@ BOOL WINAPI DeleteDC(HDC dc) {
 }
 
 HBITMAP WINAPI CreateBitmap(int width, int height, UINT, UINT bits_per_pixel, const void*) {
+    if (Faulted(Fault::CreateBitmap)) return nullptr;
     return sim::internal::MakeBitmap(width, height, bits_per_pixel);
 }
 

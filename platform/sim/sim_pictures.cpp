@@ -1,6 +1,6 @@
-// Copies of pictures: a bitmap's copy has its size and depth; metafiles
-// and palettes are handles that count their entries, so that a test can
-// tell each copy made, freed or left behind.
+// Pictures beyond bitmaps: metafiles and palettes are handles that count
+// their entries, so that a test can tell each copy made, freed or left
+// behind; bitmaps pass their rows on without pixels.
 #include <cstring>
 
 #include "sim_desktop.h"
@@ -67,10 +67,12 @@ using sim::Fault;
 using sim::internal::Faulted;
 using sim::internal::MakePicture;
 
-HANDLE WINAPI CopyImage(HANDLE image, UINT, int, int, UINT) {
-    const sim::internal::Bitmap* bitmap = sim::internal::FindBitmap(image);
-    if (Faulted(Fault::CopyImage) || !bitmap) return nullptr;
-    return sim::internal::MakeBitmap(bitmap->width, bitmap->height, bitmap->bits_per_pixel);
+int WINAPI GetDIBits(HDC, HBITMAP bitmap, UINT, UINT lines, LPVOID, BITMAPINFO*, UINT) {
+    return sim::internal::FindBitmap(bitmap) ? static_cast<int>(lines) : 0;
+}
+
+int WINAPI SetDIBits(HDC, HBITMAP bitmap, UINT, UINT lines, const void*, const BITMAPINFO*, UINT) {
+    return sim::internal::FindBitmap(bitmap) ? static_cast<int>(lines) : 0;
 }
 
 HENHMETAFILE WINAPI CopyEnhMetaFileA(HENHMETAFILE metafile, LPCSTR) {
@@ -92,6 +94,16 @@ BOOL WINAPI DeleteMetaFile(HMETAFILE metafile) {
 }
 
 int WINAPI GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
+    if (const sim::internal::Bitmap* bitmap = sim::internal::FindBitmap(object)) {
+        if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+        BITMAP shape = {};
+        shape.bmWidth = bitmap->width;
+        shape.bmHeight = bitmap->height;
+        shape.bmPlanes = 1;
+        shape.bmBitsPixel = static_cast<WORD>(bitmap->bits_per_pixel);
+        std::memcpy(buffer, &shape, sizeof shape);
+        return sizeof shape;
+    }
     auto& pictures = sim::internal::TheDesktop().pictures;
     auto found = pictures.find(sim::internal::HandleKey(object));
     if (found == pictures.end() || size < static_cast<int>(sizeof(WORD))) return 0;

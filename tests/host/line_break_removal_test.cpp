@@ -167,10 +167,11 @@ TEST_F(LineBreakRemoval, WithAllAFailingPictureCopyLeavesNothingBehind) {
                                       CF_PALETTE,     CF_UNICODETEXT,  CF_LOCALE,
                                       CF_TEXT,        CF_OEMTEXT,      CF_DIB};
     const std::pair<Fault, int> failures[] = {
-        {Fault::CopyEnhMetaFile, 0}, {Fault::CopyMetaFile, 0}, {Fault::CopyImage, 0},
-        {Fault::CreatePalette, 0},   {Fault::GlobalAlloc, 1},  {Fault::GlobalAlloc, 2},
-        {Fault::GlobalAlloc, 3},     {Fault::GlobalAlloc, 0},  {Fault::GlobalLock, 2},
-        {Fault::GlobalLock, 4}};
+        {Fault::CopyEnhMetaFile, 0},   {Fault::CopyMetaFile, 0}, {Fault::CreateBitmap, 0},
+        {Fault::CreatePalette, 0},     {Fault::GlobalAlloc, 0},  {Fault::GlobalAlloc, 1},
+        {Fault::GlobalAlloc, 2},       {Fault::GlobalAlloc, 3},  {Fault::GlobalAlloc, 4},
+        {Fault::GlobalLock, 2},        {Fault::GlobalLock, 4},   {Fault::GlobalLock, 5},
+        {Fault::CreateCompatibleDC, 0}};
     for (int n = 0; n <= static_cast<int>(std::size(failures)); ++n) {
         SCOPED_TRACE(n);
         bool fails = n < static_cast<int>(std::size(failures));
