@@ -151,18 +151,10 @@ struct Renders {
 Renders g_renders;
 
 // The bitmap's pixels as 32-bit rows from the top, whatever its depth.
-BITMAPINFO PixelsInfo() {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kPictureSide;
-    info.bmiHeader.biHeight = -kPictureSide;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    return info;
-}
-
 std::string Pixels(HBITMAP bitmap) {
-    BITMAPINFO info = PixelsInfo();
+    BITMAPINFO info = {};
+    info.bmiHeader = {
+        sizeof info.bmiHeader, kPictureSide, -kPictureSide, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::string pixels(kPictureSide * kPictureSide * 4, '\0');
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, bitmap, 0, kPictureSide, &pixels[0], &info, DIB_RGB_COLORS);
@@ -170,17 +162,12 @@ std::string Pixels(HBITMAP bitmap) {
     return pixels;
 }
 
-// The pattern in a bitmap of 16 bits a pixel, a depth other than the
-// screen's: a copy made through the screen's depth could lose it.
+// A bitmap of 16 bits a pixel, a depth other than the screen's: a copy made
+// through the screen's depth could lose it.
 HBITMAP RenderBitmap() {
-    HBITMAP pattern = e2e::CreatePatternBitmap(kPictureSide, kPictureSide);
-    std::string pixels = Pixels(pattern);
-    DeleteObject(pattern);
-    BITMAPINFO info = PixelsInfo();
-    HBITMAP bitmap = CreateBitmap(kPictureSide, kPictureSide, 1, 16, nullptr);
-    HDC screen = GetDC(nullptr);
-    SetDIBits(screen, bitmap, 0, kPictureSide, pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    std::vector<WORD> rows(kPictureSide * kPictureSide);
+    for (size_t at = 0; at < rows.size(); ++at) rows[at] = static_cast<WORD>(at * 2053);
+    HBITMAP bitmap = CreateBitmap(kPictureSide, kPictureSide, 1, 16, rows.data());
     g_renders.pixels = Pixels(bitmap);
     return bitmap;
 }
