@@ -1,6 +1,7 @@
 #include "clip/clipboard_pictures.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #include "clip/clipboard_blocks.h"
 
@@ -14,31 +15,50 @@ constexpr WORD kTrueColourBits = 32;
 constexpr size_t kMaxTableColours = 256;
 constexpr size_t kRowAlignBits = 32;
 constexpr size_t kBitsPerByte = 8;
+// Where the rows start in a DIB's block: behind its header and room for
+// the largest colour table.
+constexpr size_t kRowsAt = offsetof(BITMAPINFO, bmiColors) + kMaxTableColours * sizeof(RGBQUAD);
 
-// Moves the rows through a DIB in a block of their size: of the bitmap's
-// own depth with its colour table up to 8 bits a pixel, else of 32 bits,
-// which holds every deeper pixel exactly.
+// The bytes of a DIB's rows; false when they would not fit in memory's range.
+bool RowsSize(const BITMAP& size, WORD bits, size_t* bytes) {
+    size_t width = static_cast<size_t>(size.bmWidth);
+    size_t height = static_cast<size_t>(size.bmHeight);
+    if (width > (SIZE_MAX - kRowAlignBits) / bits) return false;
+    size_t row_bytes =
+        (width * bits + kRowAlignBits - 1) / kRowAlignBits * (kRowAlignBits / kBitsPerByte);
+    if (row_bytes > (SIZE_MAX - kRowsAt) / height) return false;
+    *bytes = row_bytes * height;
+    return true;
+}
+
+void DescribeRows(BITMAPINFO* info, const BITMAP& size, WORD bits) {
+    info->bmiHeader = {};
+    info->bmiHeader.biSize = sizeof info->bmiHeader;
+    info->bmiHeader.biWidth = size.bmWidth;
+    info->bmiHeader.biHeight = size.bmHeight;
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = bits;
+    info->bmiHeader.biCompression = BI_RGB;
+}
+
+// Moves the rows through a DIB in a block of their size, behind room for a
+// full colour table: of the bitmap's own depth up to 8 bits a pixel, else
+// of 32 bits, which hold every deeper pixel exactly.
 bool CopyBitmapRows(HBITMAP source, HBITMAP target, const BITMAP& size) {
     WORD bits = size.bmBitsPixel <= kMaxTableBits ? size.bmBitsPixel : kTrueColourBits;
-    size_t row_bytes = (static_cast<size_t>(size.bmWidth) * bits + kRowAlignBits - 1) /
-                       kRowAlignBits * (kRowAlignBits / kBitsPerByte);
-    size_t rows_at = offsetof(BITMAPINFO, bmiColors) + kMaxTableColours * sizeof(RGBQUAD);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, rows_at + row_bytes * size.bmHeight);
+    size_t rows_size = 0;
+    HGLOBAL block = RowsSize(size, bits, &rows_size)
+                        ? GlobalAlloc(GMEM_MOVEABLE, kRowsAt + rows_size)
+                        : nullptr;
     BITMAPINFO* info = block ? static_cast<BITMAPINFO*>(GlobalLock(block)) : nullptr;
     HDC dc = info ? CreateCompatibleDC(nullptr) : nullptr;
     bool copied = false;
     if (dc) {
-        info->bmiHeader = {};
-        info->bmiHeader.biSize = sizeof info->bmiHeader;
-        info->bmiHeader.biWidth = size.bmWidth;
-        info->bmiHeader.biHeight = size.bmHeight;
-        info->bmiHeader.biPlanes = 1;
-        info->bmiHeader.biBitCount = bits;
-        info->bmiHeader.biCompression = BI_RGB;
-        UINT lines = static_cast<UINT>(size.bmHeight);
-        void* rows = reinterpret_cast<char*>(info) + rows_at;
-        copied = GetDIBits(dc, source, 0, lines, rows, info, DIB_RGB_COLORS) == int(lines) &&
-                 SetDIBits(dc, target, 0, lines, rows, info, DIB_RGB_COLORS) == int(lines);
+        DescribeRows(info, size, bits);
+        int lines = size.bmHeight;
+        void* rows = reinterpret_cast<char*>(info) + kRowsAt;
+        copied = GetDIBits(dc, source, 0, lines, rows, info, DIB_RGB_COLORS) == lines &&
+                 SetDIBits(dc, target, 0, lines, rows, info, DIB_RGB_COLORS) == lines;
         DeleteDC(dc);
     }
     if (info) GlobalUnlock(block);
