@@ -209,7 +209,7 @@ LRESULT CALLBACK SpreadsheetProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 struct Spreadsheet {
     HWND window = e2e::CreateMessageWindow("VarneloDriverSpreadsheet", SpreadsheetProc);
-    UINT binary = RegisterClipboardFormatA("Biff8");
+    UINT binary = RegisterClipboardFormatA("Sheet Cells");
     UINT html = RegisterClipboardFormatA("HTML Format");
     UINT csv = RegisterClipboardFormatA("Csv");
     UINT rtf = RegisterClipboardFormatA("Rich Text Format");
