@@ -23,6 +23,15 @@ void ToggleFix(HWND window) {
     }
 }
 
+// -all at run time; text already on the clipboard is treated at once, as
+// when Fix is switched on.
+void ToggleFixAll(HWND window) {
+    g_viewer.fix_all_text = !g_viewer.fix_all_text;
+    CheckMenuItem(g_viewer.main_menu, IDM_FIX_ALL,
+                  g_viewer.fix_all_text ? MF_CHECKED : MF_UNCHECKED);
+    if (g_viewer.fix_all_text && g_viewer.fix_enabled) PostMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
+}
+
 void RestoreWindow(HWND window) {
     ShowWindow(window, SW_SHOWNORMAL);
     SetActiveWindow(window);
@@ -32,6 +41,9 @@ void OnCommand(HWND window, UINT id) {
     switch (id) {
         case IDM_FIX:
             ToggleFix(window);
+            break;
+        case IDM_FIX_ALL:
+            ToggleFixAll(window);
             break;
         case IDM_MIN:
             ShowWindow(window, SW_SHOWMINNOACTIVE);

@@ -104,6 +104,8 @@ BOOL CreateViewerWindow(HINSTANCE instance, int show) {
     g_viewer.main_menu = GetMenu(window);
     g_viewer.format_menu = GetSubMenu(g_viewer.main_menu, kFormatMenuPosition);
     CheckMenuItem(g_viewer.main_menu, IDM_FIX, g_viewer.fix_enabled ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(g_viewer.main_menu, IDM_FIX_ALL,
+                  g_viewer.fix_all_text ? MF_CHECKED : MF_UNCHECKED);
     ShowWindow(window, show);
     UpdateWindow(window);
     return TRUE;

@@ -8,7 +8,8 @@
 // a large text against a small one. Nothing here asserts on time: it prints
 // what it measured.
 //
-// usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe [ROUNDS]
+// usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe [ROUNDS [office]]
+// ("office": the rows of a spreadsheet's cell beside pictures only)
 #include <windows.h>
 #include <psapi.h>
 
@@ -16,10 +17,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "bench/bench_channel.h"
+#include "bench/soak_changes.h"
 #include "clip/command_ids.h"
 #include "tests/e2e/driver_util.h"
 
@@ -603,6 +606,161 @@ void MeasurePaints(const std::string& exe_path, int rounds) {
     PrintPaints(small, large);
 }
 
+// --- One cell copied from a spreadsheet --------------------------------------
+// Pictures (an enhanced metafile, a METAFILEPICT and a bitmap of the size
+// asked), the spreadsheet's own blocks and one line of Unicode text, fixed
+// with -all. The pictures are rendered before the clock starts.
+
+struct OfficeCase {
+    const char* name;
+    int bitmap_side;  // pixels of a square 32-bit bitmap
+};
+const OfficeCase kOfficeCases[] = {{"1 cell, 32 px", 32}, {"1 cell, 4 MB bitmap", 1024}};
+const wchar_t kCell[] = L"cell 1\r\n";
+const size_t kCellFixedLength = 6;
+const int kOfficeBitsPerPixel = 32;
+const LONG kOfficeExtent = 2540;
+const int kMemoryWarmUpFixes = 50;
+const int kMemoryFixes = 200;
+
+bool SetBlock(UINT format, const std::string& bytes) {
+    HGLOBAL block = e2e::NewBlock(bytes);
+    if (block && SetClipboardData(format, block)) return true;
+    if (block) GlobalFree(block);
+    return false;
+}
+
+bool PlaceOfficePictures(int bitmap_side) {
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(dc, 0, 0, bitmap_side, bitmap_side);
+    HENHMETAFILE enhanced = CloseEnhMetaFile(dc);
+    dc = CreateMetaFileA(nullptr);
+    Ellipse(dc, 0, 0, bitmap_side, bitmap_side);
+    METAFILEPICT picture = {MM_ANISOTROPIC, kOfficeExtent, kOfficeExtent, CloseMetaFile(dc)};
+    HBITMAP bitmap = CreateBitmap(bitmap_side, bitmap_side, 1, kOfficeBitsPerPixel, nullptr);
+    bool placed = SetClipboardData(CF_ENHMETAFILE, enhanced) &&
+                  SetBlock(CF_METAFILEPICT,
+                           std::string(reinterpret_cast<const char*>(&picture), sizeof picture)) &&
+                  SetClipboardData(CF_BITMAP, bitmap);
+    return placed;
+}
+
+bool PlaceOffice(const OfficeCase& office, Placing* placing) {
+    static const UINT html = RegisterClipboardFormatA("HTML Format");
+    static const UINT rtf = RegisterClipboardFormatA("Rich Text Format");
+    static const UINT csv = RegisterClipboardFormatA("Csv");
+    if (!e2e::OpenClipboardPatiently(g_bench.window)) return false;
+    EmptyClipboard();
+    placing->before_write = Now();
+    bool placed = PlaceOfficePictures(office.bitmap_side) &&
+                  SetBlock(html, "Version:0.9\r\n<td>cell 1</td>\r\n") &&
+                  SetBlock(CF_UNICODETEXT, e2e::Utf16(kCell)) &&
+                  SetBlock(CF_TEXT, e2e::WithNul("cell 1\r\n")) &&
+                  SetBlock(csv, e2e::WithNul("cell 1\r\n")) &&
+                  SetBlock(rtf, e2e::WithNul("{\\rtf1 cell 1\\par}"));
+    placing->before_close = Now();
+    CloseClipboard();
+    placing->after_close = Now();
+    return placed;
+}
+
+// The platform's own cost: the formats written here and the text read by
+// the reader, with no Varnelo in the chain.
+bool TimeOfficeBaseline(const Reader& reader, const OfficeCase& office, Round* round) {
+    Placing placing;
+    Reading reading;
+    if (!e2e::EmptyTheClipboard(g_bench.window) || !PlaceOffice(office, &placing) ||
+        !ReadBackMatches(reader, CF_UNICODETEXT, std::wcslen(kCell), &reading)) {
+        return false;
+    }
+    round->baseline_ms = Milliseconds(reading.finished - placing.before_write);
+    return true;
+}
+
+// Places the cell and waits until Varnelo has put it back fixed.
+bool PlaceAndAwaitFix(const e2e::Varnelo& varnelo, const OfficeCase& office, Placing* placing) {
+    g_bench.awaited_owner = varnelo.window;
+    g_bench.changed_by_awaited_owner = false;
+    bool fixed =
+        PlaceOffice(office, placing) &&
+        PumpUntil(
+            nullptr, [] { return g_bench.changed_by_awaited_owner; }, kLargeTextTimeoutMs) &&
+        WaitUntilIdle(varnelo);
+    g_bench.awaited_owner = nullptr;
+    return fixed;
+}
+
+// From the owner's CloseClipboard until the reader has read the fixed text.
+bool TimeOfficeFix(const std::string& exe_path, const Reader& reader, const OfficeCase& office,
+                   Round* round) {
+    e2e::Varnelo varnelo;
+    Placing placing;
+    Reading reading;
+    bool timed = e2e::EmptyTheClipboard(g_bench.window) &&
+                 StartVarneloOn(exe_path, "-all", &varnelo) &&
+                 WaitForTitle(varnelo, e2e::kEmptyTitle) && WaitUntilIdle(varnelo) &&
+                 PlaceAndAwaitFix(varnelo, office, &placing) &&
+                 ReadBackMatches(reader, CF_UNICODETEXT, kCellFixedLength, &reading);
+    if (timed) {
+        round->varnelo_ms = Milliseconds(reading.finished - placing.before_close);
+        round->fix_ms = Milliseconds(g_bench.changed_at - placing.before_close);
+    }
+    ExitVarnelo(&varnelo);
+    return timed;
+}
+
+// Fixes of the one-cell clipboard in a minimised Varnelo: the growth of its
+// private memory over all of them, and over the last ones after a warm-up.
+void MeasureOfficeMemory(const std::string& exe_path) {
+    e2e::Varnelo varnelo;
+    Placing placing;
+    bool measured =
+        e2e::EmptyTheClipboard(g_bench.window) && StartVarneloOn(exe_path, "-all -min", &varnelo);
+    const SIZE_T started = measured ? soak::PrivateBytes(varnelo.process.hProcess) : 0;
+    SIZE_T warm = 0;
+    for (int fix = 0; measured && fix < kMemoryFixes; ++fix) {
+        if (fix == kMemoryWarmUpFixes) warm = soak::PrivateBytes(varnelo.process.hProcess);
+        measured = PlaceAndAwaitFix(varnelo, kOfficeCases[0], &placing);
+    }
+    const SIZE_T after = measured ? soak::PrivateBytes(varnelo.process.hProcess) : 0;
+    ExitVarnelo(&varnelo);
+    if (!measured) {
+        std::printf("office memory measurement failed\n");
+        return;
+    }
+    const int counted = kMemoryFixes - kMemoryWarmUpFixes;
+    const double growth = static_cast<double>(after) - static_cast<double>(warm);
+    std::printf(
+        "%d fixes of one cell (-all -min): private memory grew %.0f KB in all, %.2f KB per"
+        " fix over the last %d\n",
+        kMemoryFixes, (static_cast<double>(after) - static_cast<double>(started)) / kKilobyte,
+        growth / kKilobyte / counted, counted);
+}
+
+void MeasureOffice(const std::string& exe_path, const Reader& reader, int rounds) {
+    std::printf(
+        "\nOne cell of a spreadsheet beside pictures, fixed with -all; median of %d"
+        " alternating rounds:\n%-22s %12s %12s %12s\n",
+        rounds, "clipboard", "baseline ms", "Varnelo ms", "fix ms");
+    for (const OfficeCase& office : kOfficeCases) {
+        Row row;
+        for (int at = 0; at < rounds; ++at) {
+            Round round;
+            if (TimeOfficeBaseline(reader, office, &round) &&
+                TimeOfficeFix(exe_path, reader, office, &round)) {
+                row.rounds.push_back(round);
+            } else {
+                ++row.failed;
+            }
+        }
+        std::printf("%-22s %12.2f %12.2f %12.2f  (%d rounds failed)\n", office.name,
+                    MedianOf(row, &Round::baseline_ms), MedianOf(row, &Round::varnelo_ms),
+                    MedianOf(row, &Round::fix_ms), row.failed);
+    }
+    MeasureOfficeMemory(exe_path);
+    std::fflush(stdout);
+}
+
 int ParseRounds(int argc, char** argv) {
     const int rounds = argc > 3 ? std::atoi(argv[3]) : kDefaultRounds;
     return rounds > 0 ? rounds : kDefaultRounds;
@@ -629,6 +787,12 @@ int main(int argc, char** argv) {
     }
     // The first use of the clipboard and of a new process is slow; not counted.
     MeasureCase(exe_path, reader, kSmallText, 1);
+    if (argc > 4 && std::strcmp(argv[4], "office") == 0) {
+        MeasureOffice(exe_path, reader, rounds);
+        StopReader(&reader);
+        LeaveViewerChain();
+        return e2e::kPassed;
+    }
     PrintTableHead(rounds);
     std::vector<Row> rows;
     for (const TextCase& text_case : kTextCases) {
@@ -637,6 +801,7 @@ int main(int argc, char** argv) {
     }
     PrintParts(rows);
     MeasurePaints(exe_path, rounds);
+    MeasureOffice(exe_path, reader, rounds);
     StopReader(&reader);
     LeaveViewerChain();
     return e2e::kPassed;

@@ -1,18 +1,20 @@
 #include "clip/clipboard_rewrite.h"
 
 #include "clip/clipboard_blocks.h"
+#include "clip/clipboard_pictures.h"
 
 namespace {
 
 constexpr UINT kFirstRegisteredFormat = 0xC000;
 constexpr UINT kFileList = 15;       // CF_HDROP
 constexpr UINT kDisplayText = 0x81;  // CF_DSPTEXT
-// Standard formats whose data is a plain memory block, a bit each. Bitmaps,
-// DIBs (which the platform turns into bitmaps and back), palettes,
-// metafiles, owner-display data and the private and GDI-object ranges are
-// handles or hold them, and cannot be put back byte for byte.
+// Standard formats whose data is a plain memory block, a bit each. DIBs
+// are pictures too, and follow their rule. Owner-display data and the
+// private and GDI-object ranges are handles or hold them, and cannot be
+// put back byte for byte.
 constexpr DWORD kMemoryFormats = 1u << CF_SYLK | 1u << CF_DIF | 1u << CF_TIFF | 1u << CF_PENDATA |
-                                 1u << CF_RIFF | 1u << CF_WAVE | 1u << kFileList;
+                                 1u << CF_RIFF | 1u << CF_WAVE | 1u << kFileList | 1u << CF_DIB |
+                                 1u << CF_DIBV5;
 constexpr UINT kFormatBits = 32;
 // OLE's records of the data object that placed the formats, which emptying
 // the clipboard releases: OLE readers then read the formats themselves.
@@ -42,13 +44,13 @@ bool IsMark(const HistoryMarks& marks, UINT format) {
     return false;
 }
 
-// Keeps the block, or frees it when there is no room.
-bool Add(ClipboardCopy* copy, UINT format, HGLOBAL block) {
-    if (!block || copy->count == copy->room) {
-        if (block) GlobalFree(block);
+// Keeps the copy, or frees it when there is no room.
+bool Add(ClipboardCopy* copy, UINT format, HANDLE data) {
+    if (!data || copy->count == copy->room) {
+        if (data) FreeClipboardCopy(format, data);
         return false;
     }
-    copy->formats[copy->count++] = {format, block};
+    copy->formats[copy->count++] = {format, data};
     return true;
 }
 
@@ -91,25 +93,54 @@ bool AddCopy(ClipboardCopy* copy, UINT format) {
     return added;
 }
 
-// Whether every format listed is text, the locale or a memory block; from
+// Whether every format listed is text, the locale, a memory block or a
+// picture that can be copied exactly, and whether there are pictures; from
 // the numbers alone, before anything is read or copied.
-bool AllCanBePutBack() {
+bool AllCanBePutBack(bool* pictures) {
+    *pictures = false;
     for (UINT format = EnumClipboardFormats(0); format != 0;
          format = EnumClipboardFormats(format)) {
-        if (!IsTextFormat(format) && format != CF_LOCALE && !IsMemoryFormat(format)) return false;
+        if (IsCopiablePicture(format)) {
+            *pictures = true;
+        } else if (!IsTextFormat(format) && format != CF_LOCALE && !IsMemoryFormat(format)) {
+            return false;
+        }
     }
     return true;
+}
+
+// Whether a line break comes before the end of the kept text. A range of
+// many rows keeps its last row's break beside pictures: it is data, and
+// rendering its pictures can take its owner seconds and megabytes.
+bool HasLineBreakBefore(const TextBlock& text, size_t kept) {
+    for (size_t at = 0; at < kept; ++at) {
+        if (IsLineBreak(TextUnit(text, at))) return true;
+    }
+    return false;
+}
+
+// A picture listed behind the locale was made by the platform from one of
+// its kind listed before, as text behind it is made from the text.
+bool IsMadePicture(UINT format, bool locale_listed, unsigned kinds_placed) {
+    return locale_listed && (PictureKind(format) & kinds_placed) != 0;
+}
+
+// Memory blocks byte for byte, pictures by a copy of their own.
+bool AddPlacedFormat(ClipboardCopy* copy, UINT format) {
+    if (IsMemoryFormat(format)) return AddCopy(copy, format);
+    return IsCopiablePicture(format) && Add(copy, format, CopyPicture(format));
 }
 
 // Every format in the clipboard's order. The platform lists the formats it
 // makes behind those placed, the locale first: text formats listed after
 // the locale are made from the text, and made again from the fixed text;
 // those listed before it were placed too, and keep their own characters.
-// Formats that OLE keeps for itself are left to OLE. The count tells that
-// the list was read to its end.
+// So do pictures made from another. Formats that OLE keeps for itself are
+// left to OLE. The count tells that the list was read to its end.
 bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, ClipboardCopy* copy) {
     bool copied = true;
     bool locale_listed = false;
+    unsigned kinds_placed = 0;
     int listed = 0;
     copy->text_at = -1;
     for (UINT format = EnumClipboardFormats(0); copied && format != 0;
@@ -126,8 +157,11 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, Cl
             // Unicode text was read without its locale.
             if (text.wide && !ReadClipboardDword(CF_LOCALE, &locale)) locale = 0;
             AddLocale(copy, locale);
+        } else if (IsMadePicture(format, locale_listed, kinds_placed)) {
+            continue;
         } else if (!IsMark(copy->marks, format) && !IsOleRecord(format)) {
-            copied = IsMemoryFormat(format) && AddCopy(copy, format);
+            if (!locale_listed) kinds_placed |= PictureKind(format);
+            copied = AddPlacedFormat(copy, format);
         }
     }
     return copied && copy->text_at >= 0 && listed == CountClipboardFormats();
@@ -143,10 +177,11 @@ bool MakeList(ClipboardCopy* copy) {
     return false;
 }
 
-// The blocks the clipboard has not taken, the list, and the marks not placed.
+// The copies the clipboard has not taken, the list, and the marks not placed.
 void FreeCopy(ClipboardCopy* copy) {
     for (int n = 0; n < copy->count; ++n) {
-        if (copy->formats[n].block) GlobalFree(copy->formats[n].block);
+        const CopiedFormat& copied = copy->formats[n];
+        if (copied.data) FreeClipboardCopy(copied.format, copied.data);
     }
     GlobalUnlock(copy->list);
     GlobalFree(copy->list);
@@ -171,8 +206,15 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length) {
 
 // The marks are copied first: with -all they are not copied again as
 // formats of their own, and are placed again behind the rest, as without.
+// Beside pictures only one line is fixed; nothing but the text is read
+// until that is known.
 bool CopyForFix(const TextBlock& text, UINT format, size_t kept, ClipboardCopy* copy) {
-    if ((g_viewer.fix_all_text && !AllCanBePutBack()) || !MakeList(copy)) return false;
+    bool pictures = false;
+    if (g_viewer.fix_all_text &&
+        (!AllCanBePutBack(&pictures) || (pictures && HasLineBreakBefore(text, kept)))) {
+        return false;
+    }
+    if (!MakeList(copy)) return false;
     bool copied = CopyHistoryMarks(&copy->marks);
     if (copied && g_viewer.fix_all_text) {
         copied = CopyWholeClipboard(text, format, kept, copy);
@@ -192,8 +234,8 @@ bool PlaceClipboardCopy(ClipboardCopy* copy) {
     bool emptied = placed;
     for (int n = 0; n < copy->count; ++n) {
         CopiedFormat& copied = copy->formats[n];
-        if (placed && SetClipboardData(copied.format, copied.block)) copied.block = nullptr;
-        if (n == copy->text_at && copied.block) placed = false;
+        if (placed && SetClipboardData(copied.format, copied.data)) copied.data = nullptr;
+        if (n == copy->text_at && copied.data) placed = false;
     }
     placed = placed && PlaceHistoryMarks(&copy->marks);
     FreeCopy(copy);

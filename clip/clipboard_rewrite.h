@@ -7,12 +7,13 @@
 #include "clip/clipboard_text.h"
 #include "clip/private_content.h"
 
+// A memory block, or a picture's own handle.
 struct CopiedFormat {
     UINT format;
-    HGLOBAL block;
+    HANDLE data;
 };
 
-// New blocks for the clipboard, in the order they go on it, in a list of
+// New data for the clipboard, in the order they go on it, in a list of
 // room for every format listed, and the marks that follow them.
 struct ClipboardCopy {
     HGLOBAL list = nullptr;
@@ -35,8 +36,9 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length);
 // copies of what the fix puts back, the text as its first `kept` units and
 // a terminator. Without -all, the OEM text, the locale and the marks; with
 // it, every format in the clipboard's order but those the platform makes
-// from the text, and false (nothing kept) when one of them is neither a
-// memory block nor made by the platform, or cannot be read or copied.
+// from others, and false (nothing kept) when one of them is neither a
+// memory block, a picture nor made by the platform, or cannot be read or
+// copied, or pictures stand beside text of more than one line.
 bool CopyForFix(const TextBlock& text, UINT format, size_t kept, ClipboardCopy* copy);
 
 // With the clipboard open: empties it and puts the copies on it; true when

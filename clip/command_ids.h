@@ -2,6 +2,7 @@
    #defines, because the resource compiler reads this header too. */
 #pragma once
 
+#define IDM_FIX_ALL 40003
 #define IDM_FIX 40004
 #define IDM_MIN 40005
 #define IDM_RESTORE 40007

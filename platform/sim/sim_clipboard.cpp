@@ -75,6 +75,8 @@ void ReleaseClipboardData(HANDLE data) {
         FreeBlock(data);
     } else if (FindBitmap(data)) {
         RemoveBitmap(data);
+    } else {
+        RemovePicture(data);
     }
 }
 
@@ -93,7 +95,10 @@ bool EmptyOpenClipboard() {
     ReleaseAllDerived(clipboard);
     clipboard.read_in_session.clear();
     clipboard.converted.clear();
-    for (const PlacedFormat& placed : clipboard.placed) ReleaseClipboardData(placed.data);
+    for (const PlacedFormat& placed : clipboard.placed) {
+        if (placed.format == CF_METAFILEPICT) ReleaseMetafilePicture(placed.data);
+        ReleaseClipboardData(placed.data);
+    }
     clipboard.placed.clear();
     clipboard.owner = clipboard.opened_by;
     clipboard.changed_while_open = true;
@@ -278,6 +283,10 @@ bool PlaceClipboard(HWND owner, const std::vector<ClipData>& formats) {
 
 bool PlaceClipboardBitmap(HWND owner, HBITMAP bitmap) {
     return PlaceAs(owner, [bitmap] { return FormatList{{CF_BITMAP, bitmap}}; });
+}
+
+bool PlaceClipboardData(HWND owner, const std::vector<std::pair<UINT, HANDLE>>& formats) {
+    return PlaceAs(owner, [&formats] { return formats; });
 }
 
 bool PlaceClipboardEmptyHandle(HWND owner, UINT format) {

@@ -36,6 +36,10 @@ enum class Fault {
     BeginPaint,
     CreateCompatibleDC,
     AppendMenu,
+    CreateBitmap,
+    CopyEnhMetaFile,
+    CopyMetaFile,
+    CreatePalette,
 };
 // The next `times` calls fail, once the `after` calls before them have passed.
 void FailNext(Fault fault, int times = 1, int after = 0);
@@ -60,6 +64,13 @@ struct ClipData {
 bool PlaceClipboard(HWND owner, const std::vector<ClipData>& formats);
 bool PlaceClipboardBitmap(HWND owner, HBITMAP bitmap);
 bool PlaceClipboardEmptyHandle(HWND owner, UINT format);  // SetClipboardData(format, NULL)
+// Data as an owner hands it over: a new picture for a bitmap, an enhanced
+// metafile, a METAFILEPICT (a block naming a new metafile) or a palette;
+// a block of exactly `bytes` for any other format.
+HANDLE NewClipData(UINT format, const std::string& bytes = std::string());
+bool PlaceClipboardData(HWND owner, const std::vector<std::pair<UINT, HANDLE>>& formats);
+// Metafiles and palettes that neither the clipboard holds nor anybody deleted.
+int LivePictures();
 
 // Inspection, without opening the clipboard and without counting as a call.
 std::vector<UINT> ClipboardFormats();     // enumeration order, derived formats included

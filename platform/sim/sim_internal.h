@@ -176,6 +176,7 @@ struct Desktop {
     std::map<uintptr_t, Block> blocks;
     std::map<uintptr_t, std::unique_ptr<char, FreeBytes>> heap_blocks;
     std::map<uintptr_t, Bitmap> bitmaps;
+    std::map<uintptr_t, WORD> pictures;  // metafiles (no entries) and palettes
     std::map<uintptr_t, DeviceContext> contexts;
     std::map<uintptr_t, HDC> fonts;  // each font and the context it is selected into
     std::vector<DrawRecord> drawn;
@@ -227,6 +228,11 @@ bool DeleteFont(HGDIOBJ object);
 Bitmap* FindBitmap(HANDLE handle);
 HBITMAP MakeBitmap(int width, int height, UINT bits_per_pixel);
 bool RemoveBitmap(HANDLE handle);
+
+// Metafiles and palettes (sim_pictures.cpp).
+bool RemovePicture(HANDLE handle);
+// The metafile a METAFILEPICT block names, once the clipboard lets it go.
+void ReleaseMetafilePicture(HANDLE block);
 
 // Clipboard formats made from others (sim_clipboard_formats.cpp).
 bool IsTextFormat(UINT format);

@@ -262,12 +262,14 @@ BOOL WINAPI DeleteDC(HDC dc) {
 }
 
 HBITMAP WINAPI CreateBitmap(int width, int height, UINT, UINT bits_per_pixel, const void*) {
+    if (Faulted(Fault::CreateBitmap)) return nullptr;
     return sim::internal::MakeBitmap(width, height, bits_per_pixel);
 }
 
 // An object still selected into a context is not deleted.
 BOOL WINAPI DeleteObject(HGDIOBJ object) {
     if (sim::internal::IsFont(object)) return sim::internal::DeleteFont(object) ? TRUE : FALSE;
+    if (sim::internal::RemovePicture(object)) return TRUE;
     const sim::internal::Bitmap* bitmap = sim::internal::FindBitmap(object);
     if (!bitmap || bitmap->selected_into) return FALSE;
     return sim::internal::RemoveBitmap(object) ? TRUE : FALSE;

@@ -51,6 +51,9 @@ DECLARE_SIM_HANDLE(HBITMAP);
 DECLARE_SIM_HANDLE(HICON);
 DECLARE_SIM_HANDLE(HBRUSH);
 DECLARE_SIM_HANDLE(HFONT);
+DECLARE_SIM_HANDLE(HENHMETAFILE);
+DECLARE_SIM_HANDLE(HMETAFILE);
+DECLARE_SIM_HANDLE(HPALETTE);
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 
@@ -407,6 +410,43 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pi
                             const void* bits);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
 
+// Pictures: copies of bitmaps, metafiles of both forms and palettes. A
+// metafile or palette has no content here beyond its count of entries.
+struct BITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    LPVOID bmBits;
+};
+struct METAFILEPICT {
+    LONG mm;
+    LONG xExt;
+    LONG yExt;
+    HMETAFILE hMF;
+};
+struct PALETTEENTRY {
+    BYTE peRed;
+    BYTE peGreen;
+    BYTE peBlue;
+    BYTE peFlags;
+};
+struct LOGPALETTE {
+    WORD palVersion;
+    WORD palNumEntries;
+    PALETTEENTRY palPalEntry[1];
+};
+HENHMETAFILE WINAPI CopyEnhMetaFileA(HENHMETAFILE metafile, LPCSTR file);
+BOOL WINAPI DeleteEnhMetaFile(HENHMETAFILE metafile);
+HMETAFILE WINAPI CopyMetaFileA(HMETAFILE metafile, LPCSTR file);
+BOOL WINAPI DeleteMetaFile(HMETAFILE metafile);
+// A bitmap's BITMAP, or a palette's count of entries.
+int WINAPI GetObjectA(HGDIOBJ object, int size, LPVOID buffer);
+UINT WINAPI GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries);
+HPALETTE WINAPI CreatePalette(const LOGPALETTE* entries);
+
 // Device-independent bitmaps: a header, colours or masks, then the rows.
 struct BITMAPINFOHEADER {
     DWORD biSize;
@@ -437,6 +477,12 @@ struct BITMAPINFO {
 int WINAPI SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int src_x, int src_y,
                              UINT start_scan, UINT lines, const void* bits, const BITMAPINFO* info,
                              UINT usage);
+// Rows of a bitmap through a DIB: the lines asked for when the bitmap is
+// there; no pixels are kept, so none are written.
+int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info,
+                     UINT usage);
+int WINAPI SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
+                     const BITMAPINFO* info, UINT usage);
 
 // Character sets and locales: the code pages of a few locales, as Wine's
 // tables give them (0x0409 English, 0x0407 German, 0x0408 Greek, 0x0419

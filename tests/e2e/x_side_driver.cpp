@@ -8,64 +8,11 @@
 #include <string>
 
 #include "tests/e2e/driver_util.h"
+#include "tests/e2e/linux_clipboard.h"
 
 namespace {
 
 const char kLinuxText[] = "copied in linux";
-
-int g_runs = 0;
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// A fresh file name for the next run's result, under the driver's folder;
-// a file of that name from an earlier run of the driver is removed.
-std::string NextResultPath(const e2e::Driver& driver) {
-    std::string path = driver.work_dir + "/run" + std::to_string(++g_runs);
-    DeleteFileA(path.c_str());
-    return path;
-}
-
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bytes->clear();
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes->append(buffer, read);
-    }
-    CloseHandle(file);
-    return true;
-}
-
-// Runs `script` with /bin/sh; it is done once `done_path` exists.
-bool RunShell(const std::string& script, const std::string& done_path) {
-    PROCESS_INFORMATION process = {};
-    if (!e2e::StartProcess(nullptr, "/bin/sh -c \"" + script + "\"", &process)) return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return e2e::WaitUntil([&] { return FileExists(done_path); }, e2e::kChangeTimeoutMs);
-}
-
-// What a Linux program gets when it pastes the clipboard.
-bool PasteInLinux(const e2e::Driver& driver, std::string* pasted) {
-    const std::string result = NextResultPath(driver);
-    const std::string script = "timeout 10 xclip -o -selection clipboard > '" + result +
-                               ".part' 2>/dev/null; mv '" + result + ".part' '" + result + "'";
-    return RunShell(script, result) && ReadWholeFile(result, pasted);
-}
-
-// Wine hands the X side the new contents a moment after the change, so
-// the paste is tried again until it gives the text or the time is up.
-bool ExpectPastedInLinux(const e2e::Driver& driver, const std::string& expected) {
-    std::string pasted;
-    e2e::WaitUntil([&] { return PasteInLinux(driver, &pasted) && pasted == expected; },
-                   e2e::kChangeTimeoutMs);
-    return e2e::ExpectEqual("the text pasted in Linux", pasted, expected);
-}
 
 bool ExpectFixedTextPastes(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
                            const std::string& text, const std::string& fixed) {
@@ -73,7 +20,7 @@ bool ExpectFixedTextPastes(const e2e::Driver& driver, const e2e::Varnelo& varnel
     return e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT, text) &&
            e2e::WaitForTitle(varnelo.window, "= " + fixed) &&
            e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, fixed) &&
-           ExpectPastedInLinux(driver, fixed);
+           e2e::ExpectPastedInLinux(driver, fixed);
 }
 
 bool FixedTextPastesExactlyInLinux(const e2e::Driver& driver) {
@@ -89,10 +36,10 @@ bool FixedTextPastesExactlyInLinux(const e2e::Driver& driver) {
 // xclip keeps the selection until another program takes it; the driver's
 // emptying of the clipboard at the end does so, and it ends.
 bool CopyInLinux(const e2e::Driver& driver, const std::string& text) {
-    const std::string done = NextResultPath(driver);
+    const std::string done = e2e::NextResultPath(driver);
     const std::string script = "printf '" + text + "\\n' | timeout 60 xclip -i -selection " +
                                "clipboard 2>/dev/null; touch '" + done + "'";
-    return e2e::Expect(RunShell(script, done), "xclip has taken the selection");
+    return e2e::Expect(e2e::RunShell(script, done), "xclip has taken the selection");
 }
 
 bool LinuxTextArrivesAndIsLeftAlone(const e2e::Driver& driver) {
@@ -115,7 +62,7 @@ bool LinuxTextIsFixedWithAll(const e2e::Driver& driver) {
            CopyInLinux(driver, kLinuxText) &&
            e2e::WaitForTitle(varnelo.window, std::string("= ") + kLinuxText) &&
            e2e::WaitForClipboardText(driver.owner, CF_TEXT, kLinuxText) &&
-           ExpectPastedInLinux(driver, kLinuxText) && e2e::ExitsWithZero(varnelo);
+           e2e::ExpectPastedInLinux(driver, kLinuxText) && e2e::ExitsWithZero(varnelo);
 }
 
 const e2e::TestCase kCases[] = {
