@@ -112,7 +112,8 @@ TEST_F(PaintTest, TextIsDrawnFromTheTopLeftWithItsOwnBreaksTabsAndPrefixes) {
     Paint();
     EXPECT_EQ(Screen(), (Rows{"one", "two\tx", "A&B", "", "end", "last"}));
     for (const sim::DrawRecord& record : sim::DrawnText()) {
-        EXPECT_EQ(record.flags, 0u) << "no wrapping, tabs and '&' prefixes as DrawText takes them";
+        EXPECT_EQ(record.flags, UINT{DT_NOCLIP})
+            << "no wrapping, tabs and '&' prefixes as DrawText takes them";
         EXPECT_EQ(record.rect.left, 0);
         EXPECT_EQ(record.rect.right, kClientWidth);
     }
