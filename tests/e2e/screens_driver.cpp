@@ -469,6 +469,8 @@ const double kLeastScale = 1.3;
 const double kMostScale = 1.7;
 const RECT kSuggestedRect = {40, 30, 640, 480};
 const COLORREF kWindowWhite = RGB(255, 255, 255);
+const char kDesktopKey[] = "Control Panel\\Desktop";
+const char kLogPixels[] = "LogPixels";
 
 // The rows that hold any pixel of the text, its antialiased edges too.
 int InkHeight(const Screenshot& shot) {
@@ -483,20 +485,15 @@ int InkHeight(const Screenshot& shot) {
     return top < 0 ? 0 : bottom - top + 1;
 }
 
-// Places the text and waits until it shows; its ink height goes to `height`.
-bool ShowTallText(const e2e::Driver& driver, const e2e::Varnelo& varnelo, const char* name,
-                  int* height) {
-    return e2e::PlaceUnicodeText(driver.owner, kTallText) &&
-           ExpectScreen(
-               driver, varnelo, name,
-               [&](const Screenshot& shot, std::string* found) {
-                   *height = InkHeight(shot);
-                   return ShowsLinesFromTopLeft(shot, 1, found);
-               },
-               "one line of text from the top-left corner");
+// One line from the top-left corner; the height of its ink goes to `height`.
+ScreenCheck MeasuredLine(int* height) {
+    return [height](const Screenshot& shot, std::string* found) {
+        *height = InkHeight(shot);
+        return ShowsLinesFromTopLeft(shot, 1, found);
+    };
 }
 
-ScreenCheck ScaledFrom(int height_at_96) {
+ScreenCheck ScaledLine(int height_at_96) {
     return [height_at_96](const Screenshot& shot, std::string* found) {
         const double scale = static_cast<double>(InkHeight(shot)) / height_at_96;
         const bool one_line = ShowsLinesFromTopLeft(shot, 1, found);
@@ -523,54 +520,37 @@ bool SendDpiChange(const e2e::Varnelo& varnelo, UINT dpi, const RECT& suggested)
 
 bool TakesTheRect(const e2e::Varnelo& varnelo, const RECT& expected) {
     RECT rect = {};
-    const bool taken = e2e::WaitUntil(
-        [&] { return GetWindowRect(varnelo.window, &rect) && EqualRect(&rect, &expected); },
-        e2e::kChangeTimeoutMs);
-    if (!taken) {
-        e2e::Log("the window lies at (%ld, %ld) to (%ld, %ld)", rect.left, rect.top, rect.right,
-                 rect.bottom);
-    }
-    return e2e::Expect(taken, "the window takes the suggested rectangle");
+    return e2e::Expect(
+        e2e::WaitUntil(
+            [&] { return GetWindowRect(varnelo.window, &rect) && EqualRect(&rect, &expected); },
+            e2e::kChangeTimeoutMs),
+        "the window takes the suggested rectangle");
 }
 
-// The DPI of programs that start while it is set: Wine reads the desktop's
-// LogPixels when a process starts. The value before is put back.
-struct LogPixelsSetting {
-    HKEY key = nullptr;
-    DWORD before = 0;
-    bool had_value = false;
+// The DPI of the programs that start while it is set, as Wine reads it at
+// their start; 0 stands for no value.
+DWORD LogPixels() {
+    DWORD dpi = 0, size = sizeof dpi;
+    RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, RRF_RT_REG_DWORD, nullptr, &dpi,
+                 &size);
+    return dpi;
+}
 
-    bool Set(DWORD dpi) {
-        DWORD size = sizeof before;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS) {
-            return false;
-        }
-        had_value = RegQueryValueExA(key, "LogPixels", nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(&before), &size) == ERROR_SUCCESS;
-        return RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                              sizeof dpi) == ERROR_SUCCESS;
-    }
+bool SetLogPixels(DWORD dpi) {
+    return (dpi ? RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi,
+                                  sizeof dpi)
+                : RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels)) == ERROR_SUCCESS;
+}
 
-    ~LogPixelsSetting() {
-        if (!key) return;
-        if (had_value) {
-            RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before),
-                           sizeof before);
-        } else {
-            RegDeleteValueA(key, "LogPixels");
-        }
-        RegCloseKey(key);
-    }
-};
-
+// A copy started at 144 DPI; the value before is put back once it runs.
 bool StartsAtHighDpi(const e2e::Driver& driver, int height_at_96) {
-    LogPixelsSetting setting;
+    const DWORD before = LogPixels();
     e2e::RunningVarnelo varnelo;
-    return e2e::Expect(setting.Set(kHighDpi), "LogPixels is set to 144") &&
-           StartShown(driver, &varnelo) && e2e::PlaceUnicodeText(driver.owner, kTallText) &&
-           ExpectScreen(driver, varnelo, "dpi_144", ScaledFrom(height_at_96),
+    const bool started =
+        e2e::Expect(SetLogPixels(kHighDpi), "LogPixels is 144") && StartShown(driver, &varnelo);
+    SetLogPixels(before);
+    return started && e2e::PlaceUnicodeText(driver.owner, kTallText) &&
+           ExpectScreen(driver, varnelo, "dpi_144", ScaledLine(height_at_96),
                         "the text 1.5 times as tall as at 96 DPI") &&
            e2e::ExitsWithZero(varnelo);
 }
@@ -580,15 +560,14 @@ bool StartsAtHighDpi(const e2e::Driver& driver, int height_at_96) {
 bool TextFollowsTheDpi(const e2e::Driver& driver) {
     e2e::RunningVarnelo varnelo;
     int height_at_96 = 0;
-    if (!StartShown(driver, &varnelo) || !ShowTallText(driver, varnelo, "dpi_96", &height_at_96) ||
-        !SendDpiChange(varnelo, kHighDpi, kSuggestedRect) ||
-        !TakesTheRect(varnelo, kSuggestedRect) ||
-        !ExpectScreen(driver, varnelo, "dpi_changed_to_144", ScaledFrom(height_at_96),
-                      "the text 1.5 times as tall after WM_DPICHANGED") ||
-        !e2e::ExitsWithZero(varnelo)) {
-        return false;
-    }
-    return StartsAtHighDpi(driver, height_at_96);
+    return StartShown(driver, &varnelo) && e2e::PlaceUnicodeText(driver.owner, kTallText) &&
+           ExpectScreen(driver, varnelo, "dpi_96", MeasuredLine(&height_at_96),
+                        "one line of text from the top-left corner") &&
+           SendDpiChange(varnelo, kHighDpi, kSuggestedRect) &&
+           TakesTheRect(varnelo, kSuggestedRect) &&
+           ExpectScreen(driver, varnelo, "dpi_changed_to_144", ScaledLine(height_at_96),
+                        "the text 1.5 times as tall after WM_DPICHANGED") &&
+           e2e::ExitsWithZero(varnelo) && StartsAtHighDpi(driver, height_at_96);
 }
 
 const e2e::TestCase kCases[] = {
