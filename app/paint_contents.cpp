@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 
 #include "app/viewer_window.h"
 #include "clip/clipboard_text.h"
@@ -66,9 +67,18 @@ constexpr int kMeasuredUnits = 128;
 constexpr WCHAR kPrefix = '&';
 constexpr WCHAR kKeptLineEnd = '\n';
 
+// Wine's DrawText drops every unit of a line past the 1,024th, so a longer
+// line is drawn in pieces of at most this many units.
+constexpr size_t kMostPieceUnits = 1000;
+constexpr UINT kPieceFlags = kTextFlags | DT_NOCLIP;
+
+bool IsHighSurrogate(WCHAR unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
 // Up to kMeasuredUnits units as the line shows them, from `at`: a mnemonic
 // "&" hides itself, and "&&" shows one. `origin` keeps where each shown
-// unit's source starts.
+// unit's source starts. A surrogate pair is never cut in two.
 int TakeShownUnits(const WCHAR* line, size_t count, size_t* at, WCHAR* shown, size_t* origin) {
     int taken = 0;
     while (taken < kMeasuredUnits && *at < count) {
@@ -76,32 +86,70 @@ int TakeShownUnits(const WCHAR* line, size_t count, size_t* at, WCHAR* shown, si
         if (line[*at] == kPrefix && *at + 1 < count) ++*at;
         shown[taken++] = line[(*at)++];
     }
+    if (taken > 1 && *at < count && IsHighSurrogate(shown[taken - 1])) *at = origin[--taken];
     return taken;
 }
 
-// How many units of the line reach into a client area `width` pixels wide:
-// every character that starts left of its right edge, and the zero-width
-// ones (combining marks, joiners, selectors) behind the last of them.
-size_t VisibleUnits(HDC dc, const WCHAR* line, size_t count, LONG width) {
+// Units [start, end) of the line, `left` pixels right of the rectangle's
+// left edge.
+void DrawPiece(HDC dc, const WCHAR* line, size_t start, size_t end, LONG left, RECT rect) {
+    rect.left += left;
+    DrawTextW(dc, line + start, static_cast<int>(end - start), &rect, kPieceFlags);
+}
+
+// Where the visible part of a line ends, in a client area `width` pixels
+// wide: before the first character that starts right of its edge and takes
+// room, so that zero-width ones (combining marks, joiners, selectors)
+// behind the last visible one stay.
+size_t VisibleEnd(const size_t* origin, const int* extents, int taken, LONG left, LONG width) {
+    for (int k = 0; k < taken; ++k) {
+        LONG start = k ? extents[k - 1] : 0;
+        if (left + start >= width && extents[k] > start) return origin[k];
+    }
+    return SIZE_MAX;
+}
+
+// Draws the units of the line that reach into the rectangle and returns
+// how many that is. Pieces start where groups of measured units start, so
+// no piece splits an "&x" pair or a surrogate pair, and each is drawn where
+// the measured text before it ends.
+size_t DrawPieces(HDC dc, const WCHAR* line, size_t count, const RECT& rect) {
     WCHAR shown[kMeasuredUnits];
     size_t origin[kMeasuredUnits];
     int extents[kMeasuredUnits];
     LONG left = 0;
+    size_t piece = 0;
+    LONG piece_left = 0;
+    size_t end = count;
     for (size_t at = 0; at < count;) {
+        size_t group = at;
         int taken = TakeShownUnits(line, count, &at, shown, origin);
-        SIZE size;
-        if (!GetTextExtentExPointW(dc, shown, taken, 0, nullptr, extents, &size)) return count;
-        for (int k = 0; k < taken; ++k) {
-            LONG start = left + (k ? extents[k - 1] : 0);
-            if (start >= width && extents[k] > (k ? extents[k - 1] : 0)) return origin[k];
+        if (at - piece > kMostPieceUnits) {
+            DrawPiece(dc, line, piece, group, piece_left, rect);
+            piece = group;
+            piece_left = left;
         }
+        SIZE size;
+        if (!GetTextExtentExPointW(dc, shown, taken, 0, nullptr, extents, &size)) break;
+        end = std::min(count, VisibleEnd(origin, extents, taken, left, rect.right));
+        if (end < count) break;
         left += extents[taken - 1];
     }
-    return count;
+    DrawPiece(dc, line, piece, end, piece_left, rect);
+    return end;
 }
 
-void DrawLine(HDC dc, const WCHAR* units, size_t count, RECT* rect) {
-    DrawTextW(dc, units, static_cast<int>(count), rect, kTextFlags);
+// The pieces are clipped to the whole line, not each to its own start, and
+// draw no background: a glyph that reaches into the piece before it (the
+// hook of a "j") shows as one call would draw it. The window's background
+// is erased already.
+size_t DrawVisibleLine(HDC dc, const WCHAR* line, size_t count, const RECT& rect) {
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    SetBkMode(dc, TRANSPARENT);
+    size_t end = DrawPieces(dc, line, count, rect);
+    RestoreDC(dc, saved);
+    return end;
 }
 
 // The clipboard's text is drawn in the message font, which has the
@@ -134,10 +182,8 @@ void DrawVisibleText(HDC dc, const TextBlock& text, const RECT& client) {
         size_t end = FindLineEnd(text, start);
         WCHAR units[kMaxLineUnits];
         size_t count = ConvertText(text, start, end, units, kMaxLineUnits);
-        count = VisibleUnits(dc, units, count, client.right);
         line_rect.top = client.top + line * area.line_height;
-        DrawLine(dc, units, count, &line_rect);
-        KeepLine(units, count);
+        KeepLine(units, DrawVisibleLine(dc, units, count, line_rect));
         if (EndsText(text, end)) break;
         start = SkipLineBreak(text, end);
     }
@@ -154,7 +200,7 @@ void DrawKeptLines(HDC dc, const RECT& client) {
     for (int row = 0; line < kept_end; ++row) {
         const WCHAR* end = std::find(line, kept_end, kKeptLineEnd);
         line_rect.top = client.top + row * area.line_height;
-        DrawLine(dc, line, end - line, &line_rect);
+        DrawVisibleLine(dc, line, end - line, line_rect);
         line = end + 1;
     }
     RestoreFont(dc, previous_font);

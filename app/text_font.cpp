@@ -9,8 +9,47 @@ namespace {
 // the structure's last field; they take the size before it.
 constexpr UINT kMetricsSizes[] = {sizeof(NONCLIENTMETRICSW),
                                   offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth)};
+constexpr UINT kDefaultDpi = 96;
 
-bool ReadMessageFont(LOGFONTW* font) {
+// Windows 10 1607 and later; looked up so that older systems still start.
+constexpr char kUser32[] = "user32.dll";
+constexpr char kDpiForWindowEntry[] = "GetDpiForWindow";
+constexpr char kMetricsForDpiEntry[] = "SystemParametersInfoForDpi";
+
+typedef UINT(WINAPI* DpiForWindowFunction)(HWND);
+typedef BOOL(WINAPI* MetricsForDpiFunction)(UINT, UINT, void*, UINT, UINT);
+
+template <typename Function>
+Function User32Entry(const char* name) {
+    FARPROC entry = GetProcAddress(GetModuleHandleA(kUser32), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(entry));
+}
+
+// The DPI the system metrics are made for.
+UINT ScreenDpi() {
+    HDC screen = CreateCompatibleDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) DeleteDC(screen);
+    return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+UINT WindowDpi(HWND window) {
+    DpiForWindowFunction dpi_for_window = User32Entry<DpiForWindowFunction>(kDpiForWindowEntry);
+    UINT dpi = dpi_for_window ? dpi_for_window(window) : 0;
+    return dpi ? dpi : ScreenDpi();
+}
+
+bool ReadMessageFontForDpi(UINT dpi, LOGFONTW* font) {
+    MetricsForDpiFunction metrics_for_dpi = User32Entry<MetricsForDpiFunction>(kMetricsForDpiEntry);
+    if (!metrics_for_dpi) return false;
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (!metrics_for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) return false;
+    *font = metrics.lfMessageFont;
+    return true;
+}
+
+bool ReadScreenMessageFont(LOGFONTW* font) {
     for (UINT size : kMetricsSizes) {
         NONCLIENTMETRICSW metrics = {};
         metrics.cbSize = size;
@@ -22,13 +61,27 @@ bool ReadMessageFont(LOGFONTW* font) {
     return false;
 }
 
+// Without the DPI-aware call (Windows 8.1, which moves a per-monitor
+// window between screens too), the screen's font is scaled to `dpi`.
+bool ReadMessageFont(UINT dpi, LOGFONTW* font) {
+    if (ReadMessageFontForDpi(dpi, font)) return true;
+    if (!ReadScreenMessageFont(font)) return false;
+    font->lfHeight = MulDiv(font->lfHeight, dpi, ScreenDpi());
+    return true;
+}
+
+void MakeTextFont() {
+    LOGFONTW font;
+    if (ReadMessageFont(g_viewer.text_dpi, &font)) g_viewer.text_font = CreateFontIndirectW(&font);
+}
+
 }  // namespace
 
-// The font is made once and again only when the user's settings change,
-// since every paint of every change draws in it.
-void CreateTextFont() {
-    LOGFONTW font;
-    if (ReadMessageFont(&font)) g_viewer.text_font = CreateFontIndirectW(&font);
+// The font is made once and again only when the user's settings or the
+// window's DPI change, since every paint of every change draws in it.
+void CreateTextFont(HWND window) {
+    g_viewer.text_dpi = WindowDpi(window);
+    MakeTextFont();
 }
 
 void DeleteTextFont() {
@@ -41,6 +94,19 @@ void DeleteTextFont() {
 void RecreateTextFont(HWND window) {
     DropKeptText();
     DeleteTextFont();
-    CreateTextFont();
+    MakeTextFont();
     InvalidateRect(window, nullptr, TRUE);
+}
+
+// The DPI comes from the message: the window may not report it yet.
+void FollowDpiChange(HWND window, UINT dpi, const RECT* suggested) {
+    if (dpi) {
+        g_viewer.text_dpi = dpi;
+        RecreateTextFont(window);
+    }
+    if (suggested) {
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }

@@ -30,7 +30,11 @@ void PaintContents(HWND window);
 // client area, cut at its edges.
 void PaintBitmap(HWND window, HDC dc, const RECT& client);
 
-// The system's message font, in which the clipboard's text is drawn.
-void CreateTextFont();
+// The system's message font for the window's DPI, in which the clipboard's
+// text is drawn.
+void CreateTextFont(HWND window);
 void RecreateTextFont(HWND window);  // after WM_SETTINGCHANGE; repaints
 void DeleteTextFont();
+
+// WM_DPICHANGED: the font for the new DPI, and the suggested rectangle.
+void FollowDpiChange(HWND window, UINT dpi, const RECT* suggested);

@@ -99,7 +99,7 @@ void OnDestroy(HWND window) {
 LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            CreateTextFont();
+            CreateTextFont(window);
             JoinViewerChain(window);
             return 0;
         case WM_DESTROY:
@@ -126,6 +126,9 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         case WM_SETTINGCHANGE:
             RecreateTextFont(window);
+            return 0;
+        case WM_DPICHANGED:
+            FollowDpiChange(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_KEYDOWN:
             if (wParam == VK_F1) ShowHelpBox(window);

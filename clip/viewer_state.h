@@ -51,6 +51,7 @@ struct ViewerState {
     // The system's message font, which has the characters of every script
     // the text may hold; null draws in the context's own font.
     HFONT text_font = nullptr;
+    UINT text_dpi = 0;  // the DPI the font was made for
     // Set while the clipboard is closed after a rewrite, whose announcement
     // arrives inside that close; its pass clears it.
     BOOL rewrite_closing = FALSE;

@@ -2,15 +2,16 @@
 # usage: scripts/check-exe.sh win32|win64...
 #
 # Checks the shipped file of each named build, build/<name>/Varnelo.exe: it
-# stays within its size bound, carries no debug sections, and imports from
-# no DLL but KERNEL32, USER32, GDI32 and msvcrt, which every Windows has.
+# stays within its size bound, carries no debug sections, imports from no
+# DLL but KERNEL32, USER32, GDI32 and msvcrt, which every Windows has, and
+# embeds its manifest with every item (scripts/check-manifest.py).
 # Says which file fails which check, and fails if any does.
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Bounds a little above the files' sizes, so that code the program does not
 # use shows at once (the runtime's general printf alone adds some 30 KB).
-WIN32_MAX_BYTES=35840
+WIN32_MAX_BYTES=36864
 WIN64_MAX_BYTES=40960
 ALLOWED_DLLS="KERNEL32.DLL USER32.DLL GDI32.DLL MSVCRT.DLL"
 
@@ -50,8 +51,9 @@ check_exe() {
     done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
     debug=$(grep -oE '\.debug_[a-z_]+' <<<"$headers" | paste -sd ' ')
     [ -z "$debug" ] || fail "build/$build/Varnelo.exe keeps debug sections: $debug"
+    python3 "$ROOT/scripts/check-manifest.py" "$exe" || fail "build/$build/Varnelo.exe lacks its manifest"
     [ "$problems" -ne "$problems_before" ] ||
-        echo "check-exe: build/$build/Varnelo.exe: $bytes bytes of at most $max_bytes, system DLLs only"
+        echo "check-exe: build/$build/Varnelo.exe: $bytes bytes of at most $max_bytes, system DLLs only, manifest whole"
 }
 
 if [ $# -eq 0 ]; then

@@ -2,6 +2,7 @@
 // into any context, paint contexts too, and one that is still selected
 // into a context is not deleted. Every font has the metrics of the rest of
 // the simulated text.
+#include <cstdint>
 #include <cstring>
 
 #include "sim_internal.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr uintptr_t kDefaultFontHandle = 0x100C;  // what every new context holds
 constexpr LONG kMessageFontHeight = -11;
 constexpr char16_t kMessageFontFace[] = u"Tahoma";
+constexpr int kScreenDpi = 96;
 
 HGDIOBJ DefaultFont() {
     return reinterpret_cast<HGDIOBJ>(kDefaultFontHandle);
@@ -57,6 +59,19 @@ BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, void* data, UINT) {
     std::memcpy(metrics->lfMessageFont.lfFaceName, sim::internal::kMessageFontFace,
                 sizeof sim::internal::kMessageFontFace);
     return TRUE;
+}
+
+int WINAPI GetDeviceCaps(HDC, int index) {
+    return index == LOGPIXELSY ? sim::internal::kScreenDpi : 0;
+}
+
+// Rounds half away from zero, as the platform does; -1 for a zero divisor.
+int WINAPI MulDiv(int number, int numerator, int denominator) {
+    if (denominator == 0) return -1;
+    int64_t product = static_cast<int64_t>(number) * numerator;
+    int64_t half = (denominator < 0 ? -denominator : denominator) / 2;
+    int64_t rounded = (product < 0) != (denominator < 0) ? product - half : product + half;
+    return static_cast<int>(rounded / denominator);
 }
 
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW* font) {

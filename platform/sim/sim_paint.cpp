@@ -16,6 +16,7 @@ constexpr LONG kInternalLeading = 3;
 constexpr LONG kAverageCharWidth = 8;
 constexpr LONG kMaxCharWidth = 16;
 constexpr int kWholeString = -1;
+constexpr int kSimpleRegion = 2;                    // what IntersectClipRect gives for a rectangle
 constexpr uintptr_t kDefaultBitmapHandle = 0x1008;  // what a new memory context holds
 
 HGDIOBJ DefaultBitmap() {
@@ -197,6 +198,22 @@ BOOL WINAPI GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int max_exten
     if (fit) *fit = fitting;
     *size = {width, sim::internal::kLineHeight};
     return TRUE;
+}
+
+int WINAPI SetBkMode(HDC dc, int) {
+    return FindContext(dc) ? OPAQUE : 0;
+}
+
+int WINAPI SaveDC(HDC dc) {
+    return FindContext(dc) ? 1 : 0;
+}
+
+BOOL WINAPI RestoreDC(HDC dc, int saved) {
+    return FindContext(dc) && saved == 1;
+}
+
+int WINAPI IntersectClipRect(HDC dc, int, int, int, int) {
+    return FindContext(dc) ? sim::internal::kSimpleRegion : 0;
 }
 
 BOOL WINAPI GetTextMetricsW(HDC dc, TEXTMETRICW* metrics) {

@@ -206,6 +206,7 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 #define WM_SYSCOMMAND 0x0112
 #define WM_TIMER 0x0113
 #define WM_INITMENUPOPUP 0x0117
+#define WM_DPICHANGED 0x02E0
 #define WM_DESTROYCLIPBOARD 0x0307
 #define WM_DRAWCLIPBOARD 0x0308
 #define WM_CHANGECBCHAIN 0x030D
@@ -266,6 +267,7 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 #define DT_WORDBREAK 0x0010
 #define DT_SINGLELINE 0x0020
 #define DT_EXPANDTABS 0x0040
+#define DT_NOCLIP 0x0100
 #define DT_NOPREFIX 0x0800
 
 // Global memory
@@ -285,6 +287,11 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define VK_F1 0x70
 #define SRCCOPY 0x00CC0020
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
+#define LOGPIXELSY 90
+#define TRANSPARENT 1
+#define OPAQUE 2
 
 #define SPI_GETNONCLIENTMETRICS 0x0029
 
@@ -356,6 +363,8 @@ LRESULT WINAPI DispatchMessageW(const MSG* msg);
 BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, void* data, UINT ini);
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+// Windows of the simulation have no frame: the size is the client area's.
+BOOL WINAPI SetWindowPos(HWND window, HWND after, int x, int y, int width, int height, UINT flags);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
 BOOL WINAPI TranslateMessage(const MSG* msg);
@@ -401,8 +410,17 @@ BOOL WINAPI GetTextMetricsW(HDC dc, TEXTMETRICW* metrics);
 BOOL WINAPI GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int max_extent, LPINT fit,
                                   LPINT extents, LPSIZE size);
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW* font);
+// The simulated screen has 96 pixels to the inch.
+int WINAPI GetDeviceCaps(HDC dc, int index);
+int WINAPI MulDiv(int number, int numerator, int denominator);
 HDC WINAPI CreateCompatibleDC(HDC dc);
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+// Text has no background and nothing is clipped in the simulation; the
+// mode and the clip are not kept.
+int WINAPI SetBkMode(HDC dc, int mode);
+int WINAPI SaveDC(HDC dc);
+BOOL WINAPI RestoreDC(HDC dc, int saved);
+int WINAPI IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int src_x, int src_y,
                    DWORD rop);
 BOOL WINAPI DeleteDC(HDC dc);

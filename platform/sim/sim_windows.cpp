@@ -293,6 +293,12 @@ BOOL WINAPI IsZoomed(HWND window) {
     return record && record->zoomed ? TRUE : FALSE;
 }
 
+BOOL WINAPI SetWindowPos(HWND window, HWND, int, int, int width, int height, UINT) {
+    if (!LiveWindow(window)) return FALSE;
+    sim::SetClientSize(window, width, height);
+    return TRUE;
+}
+
 // Titles are kept in UTF-16, as a Unicode window keeps them.
 BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text) {
     if (Faulted(Fault::SetWindowText)) return FALSE;

@@ -419,28 +419,31 @@ bool EveryScriptDrawnAsItself(const e2e::Driver& driver) {
     return e2e::ExitsWithZero(varnelo);
 }
 
-// 20 letters, each followed by 200 zero-width spaces, which take no room: a
-// line of more units than twice the window's width in pixels that still fits.
-std::wstring SpacedLetters(wchar_t first) {
+// Each shown character of `shown` ("&x" and "&&" pairs whole), followed
+// by 200 zero-width spaces, which take no room: a line of more units than
+// twice the window's width in pixels, and than the platform draws at once.
+std::wstring ZeroWidthSpaced(const std::wstring& shown) {
     std::wstring line;
-    for (wchar_t letter = first; letter < first + 20; ++letter) {
-        line += letter + std::wstring(200, L'\u200b');
+    for (size_t at = 0; at < shown.size(); ++at) {
+        if (shown[at] == L'&' && at + 1 < shown.size()) line += shown[at++];
+        line += shown[at] + std::wstring(200, L'\u200b');
     }
     return line;
 }
 
 // A line shows as far as the window's right edge, however many zero-width
-// characters it holds; a repaint shows the same pixels, and a change to
+// characters it holds: the pixels of the same line without them, mnemonic
+// prefixes included; a repaint shows the same pixels, and a change to
 // another line of the same size shows that line.
 bool SamePixelsWhenRepaintedAndChanged(const e2e::Driver& driver) {
     e2e::RunningVarnelo varnelo;
     if (!StartShown(driver, &varnelo)) return false;
-    for (wchar_t first : {L'a', L'A'}) {
-        const std::wstring text = SpacedLetters(first);
+    for (const std::wstring shown : {L"abcdefghij&&klm&nopqrst", L"ABCDEFGHIJ&&KLM&NOPQRST"}) {
+        const std::wstring text = ZeroWidthSpaced(shown);
         const ScreenCheck shows_line = [&](const Screenshot& shot, std::string* found) {
-            return ShowsLine(text, shot, found);
+            return ShowsLine(shown, shot, found);
         };
-        const std::string name = first == L'a' ? "zero_width" : "zero_width_changed";
+        const std::string name = shown[0] == L'a' ? "zero_width" : "zero_width_changed";
         if (!e2e::PlaceUnicodeText(driver.owner, text) ||
             !e2e::WaitUntil(
                 [&] { return e2e::WindowTitleW(varnelo.window) == e2e::WideTextTitle(text); },
@@ -456,6 +459,115 @@ bool SamePixelsWhenRepaintedAndChanged(const e2e::Driver& driver) {
     return e2e::ExitsWithZero(varnelo);
 }
 
+// --- DPI ----------------------------------------------------------------------
+
+const UINT kHighDpi = 144;
+const wchar_t kTallText[] = L"Hg Hg";
+// The text's ink at 144 DPI is 1.5 times as tall as at 96, give or take
+// the rounding of font sizes to whole pixels.
+const double kLeastScale = 1.3;
+const double kMostScale = 1.7;
+const RECT kSuggestedRect = {40, 30, 640, 480};
+const COLORREF kWindowWhite = RGB(255, 255, 255);
+const char kDesktopKey[] = "Control Panel\\Desktop";
+const char kLogPixels[] = "LogPixels";
+
+// The rows that hold any pixel of the text, its antialiased edges too.
+int InkHeight(const Screenshot& shot) {
+    int top = -1, bottom = -1;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            if (PixelAt(shot, x, y) == kWindowWhite) continue;
+            if (top < 0) top = y;
+            bottom = y;
+        }
+    }
+    return top < 0 ? 0 : bottom - top + 1;
+}
+
+// One line from the top-left corner; the height of its ink goes to `height`.
+ScreenCheck MeasuredLine(int* height) {
+    return [height](const Screenshot& shot, std::string* found) {
+        *height = InkHeight(shot);
+        return ShowsLinesFromTopLeft(shot, 1, found);
+    };
+}
+
+ScreenCheck ScaledLine(int height_at_96) {
+    return [height_at_96](const Screenshot& shot, std::string* found) {
+        const double scale = static_cast<double>(InkHeight(shot)) / height_at_96;
+        const bool one_line = ShowsLinesFromTopLeft(shot, 1, found);
+        *found += ", " + std::to_string(scale) + " times as tall";
+        return one_line && scale >= kLeastScale && scale <= kMostScale;
+    };
+}
+
+// The message carries a pointer to the suggested rectangle, which must lie
+// in Varnelo's own memory.
+bool SendDpiChange(const e2e::Varnelo& varnelo, UINT dpi, const RECT& suggested) {
+    HANDLE process = varnelo.process.hProcess;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE,
+                                  PAGE_READWRITE);
+    DWORD_PTR result = 0;
+    const bool sent = remote &&
+                      WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
+                      SendMessageTimeoutW(varnelo.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                                          e2e::kChangeTimeoutMs, &result);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return e2e::Expect(sent, "WM_DPICHANGED is answered");
+}
+
+// The window is moved before the message is answered.
+bool TakesTheRect(const e2e::Varnelo& varnelo, const RECT& expected) {
+    RECT rect = {};
+    return e2e::Expect(GetWindowRect(varnelo.window, &rect) && EqualRect(&rect, &expected),
+                       "the window takes the suggested rectangle");
+}
+
+// The DPI of the programs that start while it is set, as Wine reads it at
+// their start; 0 stands for no value.
+DWORD LogPixels() {
+    DWORD dpi = 0, size = sizeof dpi;
+    RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, RRF_RT_REG_DWORD, nullptr, &dpi,
+                 &size);
+    return dpi;
+}
+
+bool SetLogPixels(DWORD dpi) {
+    return (dpi ? RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi,
+                                  sizeof dpi)
+                : RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels)) == ERROR_SUCCESS;
+}
+
+// A copy started at 144 DPI; the value before is put back once it runs.
+bool StartsAtHighDpi(const e2e::Driver& driver, int height_at_96) {
+    const DWORD before = LogPixels();
+    e2e::RunningVarnelo varnelo;
+    const bool started =
+        e2e::Expect(SetLogPixels(kHighDpi), "LogPixels is 144") && StartShown(driver, &varnelo);
+    SetLogPixels(before);
+    return started && e2e::PlaceUnicodeText(driver.owner, kTallText) &&
+           ExpectScreen(driver, varnelo, "dpi_144", ScaledLine(height_at_96),
+                        "the text 1.5 times as tall as at 96 DPI") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
+// Text is drawn in the message font of the window's DPI: the one it starts
+// at, and the one a WM_DPICHANGED brings, with the rectangle suggested.
+bool TextFollowsTheDpi(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    int height_at_96 = 0;
+    return StartShown(driver, &varnelo) && e2e::PlaceUnicodeText(driver.owner, kTallText) &&
+           ExpectScreen(driver, varnelo, "dpi_96", MeasuredLine(&height_at_96),
+                        "one line of text from the top-left corner") &&
+           SendDpiChange(varnelo, kHighDpi, kSuggestedRect) &&
+           TakesTheRect(varnelo, kSuggestedRect) &&
+           ExpectScreen(driver, varnelo, "dpi_changed_to_144", ScaledLine(height_at_96),
+                        "the text 1.5 times as tall after WM_DPICHANGED") &&
+           e2e::ExitsWithZero(varnelo) && StartsAtHighDpi(driver, height_at_96);
+}
+
 const e2e::TestCase kCases[] = {
     {"message_when_nothing_to_show", MessageWhenNothingToShow},
     {"text_from_the_top_left_corner", TextFromTheTopLeftCorner},
@@ -465,6 +577,7 @@ const e2e::TestCase kCases[] = {
     {"private_text_as_a_centred_message", PrivateTextAsACentredMessage},
     {"every_script_drawn_as_itself", EveryScriptDrawnAsItself},
     {"same_pixels_when_repainted_and_changed", SamePixelsWhenRepaintedAndChanged},
+    {"text_follows_the_dpi", TextFollowsTheDpi},
 };
 
 }  // namespace

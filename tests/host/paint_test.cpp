@@ -20,6 +20,7 @@ constexpr int kClientHeight = 400;
 constexpr int kCharWidth = 8;  // as the simulated desktop measures every character
 constexpr size_t kHugeText = 64u << 20;
 constexpr size_t kDrawnBytesBound = 64u << 10;
+constexpr WPARAM kDpi144 = 144 << 16 | 144;  // vertical and horizontal
 
 using Rows = std::vector<std::string>;
 
@@ -112,7 +113,8 @@ TEST_F(PaintTest, TextIsDrawnFromTheTopLeftWithItsOwnBreaksTabsAndPrefixes) {
     Paint();
     EXPECT_EQ(Screen(), (Rows{"one", "two\tx", "A&B", "", "end", "last"}));
     for (const sim::DrawRecord& record : sim::DrawnText()) {
-        EXPECT_EQ(record.flags, 0u) << "no wrapping, tabs and '&' prefixes as DrawText takes them";
+        EXPECT_EQ(record.flags, UINT{DT_NOCLIP})
+            << "no wrapping, tabs and '&' prefixes as DrawText takes them";
         EXPECT_EQ(record.rect.left, 0);
         EXPECT_EQ(record.rect.right, kClientWidth);
     }
@@ -166,10 +168,17 @@ TEST_F(PaintTest, ChosenTextFormatsShowTheirOwnCharactersInTheMessageFont) {
         EXPECT_EQ(sim::DrawnText()[0].flags, kWrapped);
         EXPECT_EQ(sim::DrawnText()[0].font, g_viewer.text_font);
     }
-    // A change of the user's settings makes the font anew.
+    // A change of the user's settings or of the DPI makes the font anew; a
+    // DPI change without a rectangle or a DPI changes only what it has.
     const HFONT font = g_viewer.text_font;
     SendMessageA(window_, WM_SETTINGCHANGE, 0, 0);
     EXPECT_NE(g_viewer.text_font, font);
+    SendMessageA(window_, WM_DPICHANGED, kDpi144, 0);
+    EXPECT_EQ(g_viewer.text_dpi, 144u);
+    const RECT suggested = {0, 0, 320, 200};
+    SendMessageA(window_, WM_DPICHANGED, 0, reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(ClientEdges(), Edges(suggested));
+    EXPECT_EQ(g_viewer.text_dpi, 144u);
     EXPECT_EQ(sim::LiveFonts(), 1);
     ASSERT_TRUE(sim::PlaceClipboard(editor_, {}));
     SendMessageA(window_, WM_COMMAND, IDM_DEFAULT, 0);
