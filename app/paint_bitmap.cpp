@@ -4,7 +4,6 @@
 #include <iterator>
 
 #include "app/viewer_window.h"
-#include "clip/private_content.h"
 
 namespace {
 
@@ -95,7 +94,7 @@ void PaintBitmapHandle(HDC dc, const RECT& client) {
 
 // Drawn from the format its owner placed.
 void PaintBitmap(HWND window, HDC dc, const RECT& client) {
-    if (!OpenClipboardToRead(window)) return;
+    if (!OpenClipboardToPaint(window)) return;
     if (BitmapComesFirst() || !PaintDib(dc)) PaintBitmapHandle(dc, client);
     CloseClipboard();
 }

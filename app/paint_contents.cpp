@@ -215,7 +215,7 @@ void PaintText(HWND window, HDC dc, const RECT& client) {
         DrawKeptLines(dc, client);
         return;
     }
-    if (!OpenClipboardToRead(window)) {
+    if (!OpenClipboardToPaint(window)) {
         DrawCentredMessage(dc, client, kCannotOpen);
         return;
     }
@@ -296,7 +296,7 @@ void PaintChosenOrNothing(HWND window, HDC dc, const RECT& client) {
     bool chosen = g_viewer.current_format == g_viewer.priority_list[0];
     if (chosen && KeptTextFits(g_viewer.current_format, client)) {
         DrawWrapped(dc, client, g_viewer.kept_text.units, g_viewer.kept_text.count);
-    } else if (chosen && OpenClipboardToRead(window)) {
+    } else if (chosen && OpenClipboardToPaint(window)) {
         PaintChosenFormat(dc, client);
         CloseClipboard();
     } else {

@@ -26,6 +26,12 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void PaintContents(HWND window);
 
+// A paint that cannot read the clipboard is tried again shortly, on this
+// timer, instead of showing its message until the next change.
+constexpr UINT_PTR kRepaintTimerId = 2;
+bool OpenClipboardToPaint(HWND window);
+void RepaintAfterFailedRead(HWND window);
+
 // The clipboard's bitmap at its own size from the top-left corner of the
 // client area, cut at its edges.
 void PaintBitmap(HWND window, HDC dc, const RECT& client);

@@ -110,6 +110,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         case WM_DRAWCLIPBOARD:
             DropKeptText();
+            g_viewer.repaint_tries = 0;
             ClipboardChanged(window, wParam, lParam);
             return 0;
         case kDeferredChangeMessage:
@@ -117,6 +118,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         case WM_TIMER:
             if (wParam == kRetryTimerId) RetryClipboardText(window);
+            if (wParam == kRepaintTimerId) RepaintAfterFailedRead(window);
             return 0;
         case WM_PAINT:
             PaintContents(window);

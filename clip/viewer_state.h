@@ -63,6 +63,8 @@ struct ViewerState {
     BOOL change_deferred = FALSE;
     // Ticks left for the deferred retry of the text path; 0 when none is pending.
     int retry_ticks_left = 0;
+    // Paints tried again since one last read the clipboard or it changed.
+    int repaint_tries = 0;
     // The clipboard's owner that did not answer at once and was asked again
     // without a wait, when, and whether it has answered since.
     HWND owner_asked = nullptr;

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "app_fixture.h"
+#include "clip/clipboard_change.h"
 
 namespace {
 
@@ -339,6 +340,13 @@ TEST_F(PaintTest, FailuresDrawTheRightMessageAndLeaveNothingBehind) {
             EXPECT_TRUE(sim::DrawnText().empty());
         }
         EXPECT_TRUE(sim::Blits().empty());
+        sim::ClearDrawRecords();
+        sim::AdvanceClock(kRetryIntervalMs);
+        bool redrawn = !sim::DrawnText().empty() || !sim::Blits().empty();
+        // A paint that found the clipboard held is tried again; one without
+        // a context leaves its area invalid, so it comes again anyway.
+        EXPECT_EQ(redrawn,
+                  row.fault == sim::Fault::OpenClipboard || row.fault == sim::Fault::BeginPaint);
         ExpectNothingLeftBehind();
         sim::ClearFaults();
     }
