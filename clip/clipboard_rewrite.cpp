@@ -14,6 +14,8 @@ constexpr UINT kDisplayText = 0x81;  // CF_DSPTEXT
 constexpr DWORD kMemoryFormats = 1u << CF_SYLK | 1u << CF_DIF | 1u << CF_TIFF | 1u << CF_PENDATA |
                                  1u << CF_RIFF | 1u << CF_WAVE | 1u << kFileList;
 constexpr UINT kFormatBits = 32;
+// Without -all the copy holds the text and its locale.
+constexpr int kTextAndLocale = 2;
 // OLE's records of the data object that placed the formats, which emptying
 // the clipboard releases: OLE readers then read the formats themselves.
 constexpr const char* kOleRecordNames[] = {"DataObject", "Ole Private Data",
@@ -135,7 +137,7 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, Cl
 
 // The list has room for every format listed and the locale.
 bool MakeList(ClipboardCopy* copy) {
-    copy->room = CountClipboardFormats() + 1;
+    copy->room = g_viewer.fix_all_text ? CountClipboardFormats() + 1 : kTextAndLocale;
     copy->list = GlobalAlloc(GMEM_MOVEABLE, copy->room * sizeof(CopiedFormat));
     copy->formats = copy->list ? static_cast<CopiedFormat*>(GlobalLock(copy->list)) : nullptr;
     if (copy->formats) return true;

@@ -17,6 +17,7 @@ constexpr int kTitleSize = 96;            // "= " + 90 characters + "..." + NUL
 constexpr int kOtherTitleSize = 16;       // fits "[-2147483648]" and its NUL
 constexpr int kFormatMenuPosition = 2;    // "F&ormat" on the menu bar
 constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
+constexpr int kMarkKinds = 4;             // the private, history and cloud marks
 
 // The characters a paint of text drew for the clipboard's content of
 // `sequence`, shown in `format` in a client area of up to `width` x
@@ -62,6 +63,9 @@ struct ViewerState {
     BOOL change_deferred = FALSE;
     // Ticks left for the deferred retry of the text path; 0 when none is pending.
     int retry_ticks_left = 0;
+    // The marks' format numbers, 0 until registered: a registered name keeps
+    // its number while the platform runs, so each is registered once.
+    UINT mark_formats[kMarkKinds] = {};
     KeptText kept_text;
 };
 
