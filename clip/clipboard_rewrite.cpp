@@ -135,7 +135,8 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, Cl
     return copied && copy->text_at >= 0 && listed == CountClipboardFormats();
 }
 
-// The list has room for every format listed and the locale.
+// The list has room for every format listed and the locale; without -all,
+// for the text and its locale, without counting the formats.
 bool MakeList(ClipboardCopy* copy) {
     copy->room = g_viewer.fix_all_text ? CountClipboardFormats() + 1 : kTextAndLocale;
     copy->list = GlobalAlloc(GMEM_MOVEABLE, copy->room * sizeof(CopiedFormat));
