@@ -3,12 +3,15 @@
 // times the way from the placing program's CloseClipboard until Varnelo's
 // fixed text has been read in full by another process, next to the
 // platform's own cost of writing the same data and reading the text back
-// there; rounds alternate between the two. It also reports Varnelo's peak
-// memory over the size of the clipboard's data, and the time of one paint of
-// a large text against a small one. Nothing here asserts on time: it prints
-// what it measured.
+// there; rounds alternate between the two. The rows of 1 KB and 1 MB also
+// time the titled floor, the least program that fixes and titles the text,
+// in the same rounds. It also reports Varnelo's peak memory over the size
+// of the clipboard's data, and the time of one paint of a large text
+// against a small one. Nothing here asserts on time: it prints what it
+// measured.
 //
-// usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe [ROUNDS [office]]
+// usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe PATH\TO\titled_floor.exe
+//                   [ROUNDS [office]]
 // ("office": the rows of a spreadsheet's cell beside pictures only)
 #include <windows.h>
 #include <psapi.h>
@@ -39,14 +42,15 @@ struct TextCase {
     UINT format = CF_OEMTEXT;  // Unicode text is fixed only with -all
     const char* options = "";  // Varnelo's
     size_t html_bytes = 0;     // "HTML Format" placed behind the text
+    bool floored = false;      // the titled floor is timed too
 };
 
 const LCID kNoLocale = 0;
 const LCID kRussian = 0x0419;
 
 const TextCase kTextCases[] = {
-    {"1 KB", kKilobyte, 1, kNoLocale},
-    {"1 MB", kMegabyte, 1, kNoLocale},
+    {"1 KB", kKilobyte, 1, kNoLocale, CF_OEMTEXT, "", 0, true},
+    {"1 MB", kMegabyte, 1, kNoLocale, CF_OEMTEXT, "", 0, true},
     {"16 MB", 16 * kMegabyte, 1, kNoLocale},
     {"64 MB", 64 * kMegabyte, 1, kNoLocale},
     {"256 MB", 256 * kMegabyte, 1, kNoLocale},
@@ -56,10 +60,13 @@ const TextCase kTextCases[] = {
     {"64 MB, Unicode, -all", 64 * kMegabyte, 1, kNoLocale, CF_UNICODETEXT, "-all"},
     {"64 MB + HTML, -all", 64 * kMegabyte, 1, kNoLocale, CF_UNICODETEXT, "-all", kMegabyte},
 };
-const TextCase kSmallText = {"1 KB", kKilobyte, 1, kNoLocale};
+const TextCase kSmallText = {"1 KB", kKilobyte, 1, kNoLocale, CF_OEMTEXT, "", 0, true};
 const TextCase kLargePaint = {"64 MB", 64 * kMegabyte, 1, kNoLocale};
 
 const int kDefaultRounds = 5;
+// The rows judged against the titled floor take this many times the rounds:
+// their fixes take milliseconds, short against the noise of a shared machine.
+const int kFlooredRoundsFactor = 6;
 const int kPaintsPerRound = 3;
 
 // Only ends a wait that would otherwise hang; the row then reads "failed".
@@ -403,14 +410,25 @@ SIZE_T WorkingSet(DWORD process_id, bool peak) {
 
 // --- Rounds ------------------------------------------------------------
 
-// One baseline and one Varnelo run of a text, and their parts.
+// One program's fix of a text: Varnelo's or the titled floor's.
+struct Fix {
+    double ms = 0;       // from CloseClipboard until the reader has read the fixed text
+    double fix_ms = 0;   // from CloseClipboard until the rewrite is announced
+    double read_ms = 0;  // from asking the reader until it has read all
+    double memory_over_text = 0;
+};
+
+// One baseline, one titled floor (on its rows) and one Varnelo run of a
+// text, and their parts.
 struct Round {
     double baseline_ms = 0;
     double baseline_write_ms = 0;  // SetClipboardData and CloseClipboard here
     double baseline_read_ms = 0;   // from asking the reader until it has read all
+    double floor_ms = 0;
+    double floor_fix_ms = 0;
     double varnelo_ms = 0;
-    double fix_ms = 0;           // from CloseClipboard until Varnelo's rewrite is announced
-    double varnelo_read_ms = 0;  // from asking the reader until it has read all
+    double fix_ms = 0;
+    double varnelo_read_ms = 0;
     double memory_over_text = 0;
 };
 
@@ -432,10 +450,10 @@ bool TimeBaseline(const Reader& reader, const TextCase& text_case, const std::st
 }
 
 // From the CloseClipboard that announces the text until the reader has read
-// Varnelo's fixed text in full; and Varnelo's peak memory beyond its idle
+// the program's fixed text in full; and its peak memory beyond its idle
 // working set, over the size of the clipboard's data.
 bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& text_case,
-             const std::string& text, Round* round) {
+             const std::string& text, Fix* fix) {
     e2e::Varnelo varnelo;
     bool timed = e2e::EmptyTheClipboard(g_bench.window) &&
                  StartVarneloOn(exe_path, text_case.options, &varnelo) &&
@@ -453,11 +471,11 @@ bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& 
             WaitUntilIdle(varnelo);
     if (timed) {
         const SIZE_T peak = WorkingSet(varnelo.process.dwProcessId, true);
-        round->varnelo_ms = Milliseconds(reading.finished - placing.before_close);
-        round->fix_ms = Milliseconds(g_bench.changed_at - placing.before_close);
-        round->varnelo_read_ms = Milliseconds(reading.finished - reading.asked);
-        round->memory_over_text = (static_cast<double>(peak) - static_cast<double>(idle)) /
-                                  static_cast<double>(DataBytes(text_case));
+        fix->ms = Milliseconds(reading.finished - placing.before_close);
+        fix->fix_ms = Milliseconds(g_bench.changed_at - placing.before_close);
+        fix->read_ms = Milliseconds(reading.finished - reading.asked);
+        fix->memory_over_text = (static_cast<double>(peak) - static_cast<double>(idle)) /
+                                static_cast<double>(DataBytes(text_case));
     }
     g_bench.awaited_owner = nullptr;
     ExitVarnelo(&varnelo);
@@ -469,14 +487,38 @@ struct Row {
     int failed = 0;
 };
 
-Row MeasureCase(const std::string& exe_path, const Reader& reader, const TextCase& text_case,
+// The paths of the programs measured.
+struct Programs {
+    std::string varnelo;
+    std::string floor;
+};
+
+// The floor's round first, so that each program follows the other in turn.
+bool TimeFixes(const Programs& programs, const Reader& reader, const TextCase& text_case,
+               const std::string& text, Round* round) {
+    Fix floor, varnelo;
+    if (text_case.floored && !TimeFix(programs.floor, reader, text_case, text, &floor)) {
+        return false;
+    }
+    if (!TimeFix(programs.varnelo, reader, text_case, text, &varnelo)) return false;
+    round->floor_ms = floor.ms;
+    round->floor_fix_ms = floor.fix_ms;
+    round->varnelo_ms = varnelo.ms;
+    round->fix_ms = varnelo.fix_ms;
+    round->varnelo_read_ms = varnelo.read_ms;
+    round->memory_over_text = varnelo.memory_over_text;
+    return true;
+}
+
+Row MeasureCase(const Programs& programs, const Reader& reader, const TextCase& text_case,
                 int rounds) {
     const std::string text = MakeText(text_case);
     Row row;
-    for (int at = 0; at < rounds; ++at) {
+    const int row_rounds = text_case.floored ? rounds * kFlooredRoundsFactor : rounds;
+    for (int at = 0; at < row_rounds; ++at) {
         Round round;
         if (TimeBaseline(reader, text_case, text, &round) &&
-            TimeFix(exe_path, reader, text_case, text, &round)) {
+            TimeFixes(programs, reader, text_case, text, &round)) {
             row.rounds.push_back(round);
         } else {
             ++row.failed;
@@ -493,20 +535,33 @@ double MedianOf(const Row& row, double Round::*figure) {
     return Median(values);
 }
 
-std::vector<double> Ratios(const Row& row) {
+// Varnelo's time over another of the round's, round by round.
+std::vector<double> Ratios(const Row& row, double Round::*other) {
     std::vector<double> ratios;
-    for (const Round& round : row.rounds) ratios.push_back(round.varnelo_ms / round.baseline_ms);
+    for (const Round& round : row.rounds) ratios.push_back(round.varnelo_ms / (round.*other));
     return ratios;
+}
+
+// "median [lowest - highest]" of the ratios.
+std::string RatioText(const std::vector<double>& ratios) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f [%.2f - %.2f]", Median(ratios),
+                  *std::min_element(ratios.begin(), ratios.end()),
+                  *std::max_element(ratios.begin(), ratios.end()));
+    return text;
 }
 
 void PrintTableHead(int rounds) {
     std::printf(
-        "Median of %d alternating rounds (baseline, Varnelo, ...). The ratio is the\n"
-        "median of the per-round ratios, the lowest and highest in brackets. Peak is\n"
-        "Varnelo's peak working set less its idle one, over the clipboard's data.\n\n",
-        rounds);
-    std::printf("%-20s %12s %12s %22s %10s %10s %12s\n", "text", "baseline ms", "Varnelo ms",
-                "ratio [min - max]", "ms per MB", "peak MB", "peak / data");
+        "Median of %d alternating rounds (baseline, titled floor on its rows,\n"
+        "Varnelo, ...), %d on the titled floor's rows. Each ratio is Varnelo's\n"
+        "over the platform's baseline or over the titled floor: the median of the\n"
+        "per-round ratios, the lowest and highest in brackets. Peak is Varnelo's\n"
+        "peak working set less its idle one, over the clipboard's data.\n\n",
+        rounds, rounds * kFlooredRoundsFactor);
+    std::printf("%-20s %12s %10s %12s %22s %22s %10s %10s %12s\n", "text", "baseline ms",
+                "floor ms", "Varnelo ms", "/ baseline [min - max]", "/ floor [min - max]",
+                "ms per MB", "peak MB", "peak / data");
 }
 
 void PrintRow(const TextCase& text_case, const Row& row) {
@@ -514,15 +569,17 @@ void PrintRow(const TextCase& text_case, const Row& row) {
         std::printf("%-20s failed in all %d rounds\n", text_case.name, row.failed);
         return;
     }
-    const std::vector<double> ratios = Ratios(row);
     const double megabytes = static_cast<double>(DataBytes(text_case)) / kMegabyte;
     const double memory = MedianOf(row, &Round::memory_over_text);
-    char ratio_text[64];
-    std::snprintf(ratio_text, sizeof ratio_text, "%.2f [%.2f - %.2f]", Median(ratios),
-                  *std::min_element(ratios.begin(), ratios.end()),
-                  *std::max_element(ratios.begin(), ratios.end()));
-    std::printf("%-20s %12.2f %12.2f %22s %10.2f %10.2f %12.2f", text_case.name,
-                MedianOf(row, &Round::baseline_ms), MedianOf(row, &Round::varnelo_ms), ratio_text,
+    char floor_ms[16] = "-";
+    std::string floor_ratio = "-";
+    if (text_case.floored) {
+        std::snprintf(floor_ms, sizeof floor_ms, "%.2f", MedianOf(row, &Round::floor_ms));
+        floor_ratio = RatioText(Ratios(row, &Round::floor_ms));
+    }
+    std::printf("%-20s %12.2f %10s %12.2f %22s %22s %10.2f %10.2f %12.2f", text_case.name,
+                MedianOf(row, &Round::baseline_ms), floor_ms, MedianOf(row, &Round::varnelo_ms),
+                RatioText(Ratios(row, &Round::baseline_ms)).c_str(), floor_ratio.c_str(),
                 MedianOf(row, &Round::varnelo_ms) / megabytes, memory * megabytes, memory);
     if (row.failed) std::printf("  (%d rounds failed)", row.failed);
     std::printf("\n");
@@ -533,14 +590,20 @@ void PrintRow(const TextCase& text_case, const Row& row) {
 void PrintParts(const std::vector<Row>& rows) {
     std::printf(
         "\nParts, median ms: the baseline's write (SetClipboardData, CloseClipboard) and\n"
-        "read; Varnelo's fix (CloseClipboard until its rewrite is announced) and read.\n");
-    std::printf("%-20s %12s %12s %12s %12s\n", "text", "base write", "base read", "fix",
-                "fixed read");
+        "read; the titled floor's fix and Varnelo's (CloseClipboard until the rewrite\n"
+        "is announced), and Varnelo's fixed text read.\n");
+    std::printf("%-20s %12s %12s %12s %12s %12s\n", "text", "base write", "base read", "floor fix",
+                "fix", "fixed read");
     for (size_t at = 0; at < rows.size(); ++at) {
         if (rows[at].rounds.empty()) continue;
-        std::printf("%-20s %12.2f %12.2f %12.2f %12.2f\n", kTextCases[at].name,
+        char floor_fix[16] = "-";
+        if (kTextCases[at].floored) {
+            std::snprintf(floor_fix, sizeof floor_fix, "%.2f",
+                          MedianOf(rows[at], &Round::floor_fix_ms));
+        }
+        std::printf("%-20s %12.2f %12.2f %12s %12.2f %12.2f\n", kTextCases[at].name,
                     MedianOf(rows[at], &Round::baseline_write_ms),
-                    MedianOf(rows[at], &Round::baseline_read_ms),
+                    MedianOf(rows[at], &Round::baseline_read_ms), floor_fix,
                     MedianOf(rows[at], &Round::fix_ms),
                     MedianOf(rows[at], &Round::varnelo_read_ms));
     }
@@ -762,18 +825,21 @@ void MeasureOffice(const std::string& exe_path, const Reader& reader, int rounds
 }
 
 int ParseRounds(int argc, char** argv) {
-    const int rounds = argc > 3 ? std::atoi(argv[3]) : kDefaultRounds;
+    const int rounds = argc > 4 ? std::atoi(argv[4]) : kDefaultRounds;
     return rounds > 0 ? rounds : kDefaultRounds;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        e2e::Log("usage: clip_bench PATH\\TO\\Varnelo.exe PATH\\TO\\clip_reader.exe [ROUNDS]");
+    if (argc < 4) {
+        e2e::Log(
+            "usage: clip_bench PATH\\TO\\Varnelo.exe PATH\\TO\\clip_reader.exe "
+            "PATH\\TO\\titled_floor.exe [ROUNDS [office]]");
         return e2e::kUsageError;
     }
     const std::string exe_path = argv[1];
+    const Programs programs = {exe_path, argv[3]};
     const int rounds = ParseRounds(argc, argv);
     if (FindWindowA(e2e::kVarneloClass, nullptr)) {
         e2e::Log("a Varnelo window exists already; the benchmark needs the clipboard to itself");
@@ -786,8 +852,8 @@ int main(int argc, char** argv) {
         return e2e::kFailed;
     }
     // The first use of the clipboard and of a new process is slow; not counted.
-    MeasureCase(exe_path, reader, kSmallText, 1);
-    if (argc > 4 && std::strcmp(argv[4], "office") == 0) {
+    MeasureCase(programs, reader, kSmallText, 1);
+    if (argc > 5 && std::strcmp(argv[5], "office") == 0) {
         MeasureOffice(exe_path, reader, rounds);
         StopReader(&reader);
         LeaveViewerChain();
@@ -796,7 +862,7 @@ int main(int argc, char** argv) {
     PrintTableHead(rounds);
     std::vector<Row> rows;
     for (const TextCase& text_case : kTextCases) {
-        rows.push_back(MeasureCase(exe_path, reader, text_case, rounds));
+        rows.push_back(MeasureCase(programs, reader, text_case, rounds));
         PrintRow(text_case, rows.back());
     }
     PrintParts(rows);

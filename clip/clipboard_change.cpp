@@ -35,7 +35,9 @@ size_t KeptLength(const TextBlock& text, bool oem_text_first, size_t* length) {
     if (!g_viewer.fix_enabled || !(g_viewer.fix_all_text || oem_text_first)) return 0;
     *length = TextLength(text);
     if (g_viewer.fix_all_text) return LengthWithoutLineBreaks(text, *length);
-    return PlainTextIsLong(*length) ? LengthWithoutTrailingPairs(text, *length) : *length;
+    // The plain text is asked about only when there are pairs to remove.
+    size_t kept = LengthWithoutTrailingPairs(text, *length);
+    return kept < *length && PlainTextIsLong(*length) ? kept : *length;
 }
 
 // With the clipboard open: the text title from the text format that was
@@ -114,10 +116,13 @@ void StartClipboardRetry(HWND window, int ticks) {
 bool ShowText(HWND window) {
     // A chosen format has left the clipboard and plain text has won.
     if (g_viewer.priority_list[0] != CF_TEXT) SendMessageA(window, WM_COMMAND, IDM_DEFAULT, 0);
+    // Whether the content is private is asked once the clipboard is open, and
+    // before only when it cannot be: private content is not waited for.
     bool shown = false;
+    if (TryTextPath(window, &shown)) return shown;
     if (ClipboardIsPrivate()) {
         SetPrivateTitle(window);
-    } else if (!TryTextPath(window, &shown)) {
+    } else {
         StartClipboardRetry(window, kRetryBoundMs / kRetryIntervalMs);
     }
     return shown;
@@ -131,21 +136,27 @@ namespace {
 void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
     CancelClipboardRetry(window);
     ForgetOwnerAnswer();
-    g_viewer.current_format = GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
-    // The announcement of this window's own rewrite: the title was made from
-    // the same first line, and every trailing line break is gone.
+    // The announcement of this window's own rewrite: the text that chose the
+    // display format is back, the title was made from the same first line,
+    // and every trailing line break is gone.
     bool own_rewrite = g_viewer.rewrite_closing;
     g_viewer.rewrite_closing = FALSE;
+    if (!own_rewrite) {
+        g_viewer.current_format =
+            GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
+    }
     bool shown = false;
     if (g_viewer.current_format != CF_TEXT) {
         SetNonTextTitle(window);
     } else if (!own_rewrite) {
         shown = ShowText(window);
     }
-    // The window never shows stale contents.
-    if (!shown) InvalidateRect(window, nullptr, TRUE);
+    // The window never shows stale contents. A minimised one shows none,
+    // and is painted whole when it is restored.
+    bool minimised = IsIconic(window) != FALSE;
+    if (!shown && !minimised) InvalidateRect(window, nullptr, TRUE);
     PassOnToNextViewer(WM_DRAWCLIPBOARD, wParam, lParam);
-    UpdateWindow(window);
+    if (!minimised) UpdateWindow(window);
 }
 
 void RetryTextPath(HWND window) {

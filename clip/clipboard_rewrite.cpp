@@ -16,6 +16,8 @@ constexpr DWORD kMemoryFormats = 1u << CF_SYLK | 1u << CF_DIF | 1u << CF_TIFF | 
                                  1u << CF_RIFF | 1u << CF_WAVE | 1u << kFileList | 1u << CF_DIB |
                                  1u << CF_DIBV5;
 constexpr UINT kFormatBits = 32;
+// Without -all the copy holds the text and its locale.
+constexpr int kTextAndLocale = 2;
 // OLE's records of the data object that placed the formats, which emptying
 // the clipboard releases: OLE readers then read the formats themselves.
 constexpr const char* kOleRecordNames[] = {"DataObject", "Ole Private Data",
@@ -167,9 +169,10 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, Cl
     return copied && copy->text_at >= 0 && listed == CountClipboardFormats();
 }
 
-// The list has room for every format listed and the locale.
+// The list has room for every format listed and the locale; without -all,
+// for the text and its locale, without counting the formats.
 bool MakeList(ClipboardCopy* copy) {
-    copy->room = CountClipboardFormats() + 1;
+    copy->room = g_viewer.fix_all_text ? CountClipboardFormats() + 1 : kTextAndLocale;
     copy->list = GlobalAlloc(GMEM_MOVEABLE, copy->room * sizeof(CopiedFormat));
     copy->formats = copy->list ? static_cast<CopiedFormat*>(GlobalLock(copy->list)) : nullptr;
     if (copy->formats) return true;

@@ -14,7 +14,7 @@ struct CopiedFormat {
 };
 
 // New data for the clipboard, in the order they go on it, in a list of
-// room for every format listed, and the marks that follow them.
+// room for every format that can go back, and the marks that follow them.
 struct ClipboardCopy {
     HGLOBAL list = nullptr;
     CopiedFormat* formats = nullptr;

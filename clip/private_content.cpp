@@ -5,15 +5,19 @@
 
 namespace {
 
-// Any data under either name marks the whole content as not to be looked at.
-constexpr const char* kPrivateMarkNames[] = {"Clipboard Viewer Ignore",
-                                             "ExcludeClipboardContentFromMonitorProcessing"};
-// A DWORD under either name; 0 keeps the content out of history or cloud sync.
-constexpr const char* kHistoryMarkNames[kHistoryMarkKinds] = {"CanIncludeInClipboardHistory",
-                                                              "CanUploadToCloudClipboard"};
+// Any data under either of the first two names marks the whole content as
+// not to be looked at. A DWORD under either of the others; 0 keeps the
+// content out of history or cloud sync.
+constexpr const char* kMarkNames[kMarkKinds] = {
+    "Clipboard Viewer Ignore", "ExcludeClipboardContentFromMonitorProcessing",
+    "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard"};
+constexpr int kPrivateMarkKinds = kMarkKinds - kHistoryMarkKinds;
 
-bool IsAvailable(const char* name, UINT* format) {
-    *format = RegisterClipboardFormatA(name);
+// A failed registration is tried again at the next use.
+bool IsAvailable(int kind, UINT* format) {
+    UINT& registered = g_viewer.mark_formats[kind];
+    if (registered == 0) registered = RegisterClipboardFormatA(kMarkNames[kind]);
+    *format = registered;
     return *format != 0 && IsClipboardFormatAvailable(*format);
 }
 
@@ -21,8 +25,8 @@ bool IsAvailable(const char* name, UINT* format) {
 
 bool ClipboardIsPrivate() {
     UINT format;
-    for (const char* name : kPrivateMarkNames) {
-        if (IsAvailable(name, &format)) return true;
+    for (int kind = 0; kind < kPrivateMarkKinds; ++kind) {
+        if (IsAvailable(kind, &format)) return true;
     }
     return false;
 }
@@ -38,9 +42,9 @@ bool OpenClipboardToRead(HWND window) {
 // of memory leaves the clipboard as it was.
 bool CopyHistoryMarks(HistoryMarks* marks) {
     marks->count = 0;
-    for (const char* name : kHistoryMarkNames) {
+    for (int kind = kPrivateMarkKinds; kind < kMarkKinds; ++kind) {
         UINT format;
-        if (!IsAvailable(name, &format)) continue;
+        if (!IsAvailable(kind, &format)) continue;
         DWORD value;
         HGLOBAL block = ReadClipboardDword(format, &value)
                             ? NewSharedBlock(&value, sizeof value, sizeof value)

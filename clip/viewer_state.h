@@ -17,6 +17,7 @@ constexpr int kTitleSize = 96;            // "= " + 90 characters + "..." + NUL
 constexpr int kOtherTitleSize = 16;       // fits "[-2147483648]" and its NUL
 constexpr int kFormatMenuPosition = 2;    // "F&ormat" on the menu bar
 constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
+constexpr int kMarkKinds = 4;             // the private, history and cloud marks
 
 // The characters a paint of text drew for the clipboard's content of
 // `sequence`, shown in `format` in a client area of up to `width` x
@@ -70,6 +71,9 @@ struct ViewerState {
     HWND owner_asked = nullptr;
     DWORD owner_asked_at = 0;
     BOOL owner_answered = FALSE;
+    // The marks' format numbers, 0 until registered: a registered name keeps
+    // its number while the platform runs, so each is registered once.
+    UINT mark_formats[kMarkKinds] = {};
     KeptText kept_text;
 };
 

@@ -38,7 +38,7 @@ unset DISPLAY
 # Then the soak row: many changes of every kind, against Varnelo and the
 # minimal viewer, and the private memory each grows by.
 "$ROOT/scripts/with-display.sh" bash -c \
-    'wine "$1" "$3" "$4" "${@:6}" && wine "$2" mix "$3" "$5"; status=$?; wineserver -k; exit $status' \
+    'wine "$1" "$3" "$4" "$6" "${@:7}" && wine "$2" mix "$3" "$5"; status=$?; wineserver -k; exit $status' \
     bench "$BUILD/bench/clip_bench.exe" "$BUILD/bench/soak_bench.exe" \
     "$(windows_path "$(realpath "$VARNELO_EXE")")" "$(windows_path "$BUILD/bench/clip_reader.exe")" \
-    "$(windows_path "$BUILD/bench/soak_viewer.exe")" "$@"
+    "$(windows_path "$BUILD/bench/soak_viewer.exe")" "$(windows_path "$BUILD/bench/titled_floor.exe")" "$@"

@@ -78,6 +78,7 @@ void Deactivate(HWND window) {
 }
 
 void ApplyShowCommand(HWND handle, Window* window, int show) {
+    bool was_iconic = window->iconic;
     bool activate = false;
     switch (show) {
         case SW_HIDE:
@@ -119,6 +120,13 @@ void ApplyShowCommand(HWND handle, Window* window, int show) {
     }
     window->visible = true;
     if (activate) TheDesktop().active = handle;
+    // A window restored from its icon gets its whole client area back, all
+    // of it to be painted.
+    if (was_iconic && !window->iconic) {
+        window->needs_paint = true;
+        window->erase_pending = true;
+        window->paint_message_given = false;
+    }
 }
 
 const std::vector<MSG>& NoMessages() {

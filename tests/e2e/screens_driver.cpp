@@ -431,23 +431,36 @@ std::wstring ZeroWidthSpaced(const std::wstring& shown) {
     return line;
 }
 
+// Minimises or restores the window, and waits until it is so.
+bool ShowIconic(const e2e::Varnelo& varnelo, bool iconic) {
+    HWND window = varnelo.window;
+    return e2e::SendCommand(varnelo, iconic ? IDM_MIN : IDM_RESTORE) &&
+           e2e::Expect(e2e::WaitUntil([window, iconic] { return !IsIconic(window) == !iconic; },
+                                      e2e::kChangeTimeoutMs),
+                       iconic ? "the window is minimised" : "the window is restored");
+}
+
 // A line shows as far as the window's right edge, however many zero-width
 // characters it holds: the pixels of the same line without them, mnemonic
 // prefixes included; a repaint shows the same pixels, and a change to
-// another line of the same size shows that line.
+// another line of the same size, made while the window is minimised, shows
+// that line once it is restored.
 bool SamePixelsWhenRepaintedAndChanged(const e2e::Driver& driver) {
     e2e::RunningVarnelo varnelo;
     if (!StartShown(driver, &varnelo)) return false;
     for (const std::wstring shown : {L"abcdefghij&&klm&nopqrst", L"ABCDEFGHIJ&&KLM&NOPQRST"}) {
+        const bool while_minimised = shown[0] == L'A';
         const std::wstring text = ZeroWidthSpaced(shown);
         const ScreenCheck shows_line = [&](const Screenshot& shot, std::string* found) {
             return ShowsLine(shown, shot, found);
         };
         const std::string name = shown[0] == L'a' ? "zero_width" : "zero_width_changed";
-        if (!e2e::PlaceUnicodeText(driver.owner, text) ||
+        if ((while_minimised && !ShowIconic(varnelo, true)) ||
+            !e2e::PlaceUnicodeText(driver.owner, text) ||
             !e2e::WaitUntil(
                 [&] { return e2e::WindowTitleW(varnelo.window) == e2e::WideTextTitle(text); },
                 e2e::kChangeTimeoutMs) ||
+            (while_minimised && !ShowIconic(varnelo, false)) ||
             !ExpectScreen(driver, varnelo, name.c_str(), shows_line, "the whole line") ||
             !RedrawWindow(varnelo.window, nullptr, nullptr,
                           RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW) ||

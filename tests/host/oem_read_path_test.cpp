@@ -133,6 +133,29 @@ TEST_F(OemReadPath, HandlingAndPaintingNeverConvertTheWholeText) {
     ExpectNothingHeld();
 }
 
+// A fix while the window is minimised reads the locale and the text once
+// each, lists the formats only for what it decides, and neither invalidates
+// nor paints the window; restored, it is painted whole.
+TEST_F(OemReadPath, AMinimisedFixReadsEachBlockOnceAndPaintsOnlyWhenRestored) {
+    StartViewer("-min");
+    const int reads = sim::CallCount(sim::Fault::GetClipboardData);
+    const int lists = sim::CallCount(sim::Fault::EnumClipboardFormats);
+    const int invalidated = sim::InvalidateCount(window_);
+    const int paints = sim::PaintCount(window_);
+    Place({{CF_OEMTEXT, WithNul("dir\r\n")}});
+    EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), WithNul("dir"));
+    EXPECT_EQ(Title(), "= dir");
+    EXPECT_EQ(sim::CallCount(sim::Fault::GetClipboardData) - reads, 2);
+    EXPECT_EQ(sim::CallCount(sim::Fault::EnumClipboardFormats) - lists, 3);
+    EXPECT_EQ(sim::InvalidateCount(window_), invalidated);
+    EXPECT_EQ(sim::PaintCount(window_), paints);
+
+    SendMessageA(window_, WM_COMMAND, IDM_RESTORE, 0);
+    UpdateWindow(window_);
+    EXPECT_EQ(sim::PaintCount(window_), paints + 1);
+    ExpectNothingHeld();
+}
+
 // The length is tested a word at a time: a NUL at any place in a word, bytes
 // that borrow from their neighbours (0x01, 0x80, 0xFF), and blocks that end
 // inside a word without a NUL are each measured to the same byte.
