@@ -72,10 +72,6 @@ constexpr WCHAR kKeptLineEnd = '\n';
 constexpr size_t kMostPieceUnits = 1000;
 constexpr UINT kPieceFlags = kTextFlags | DT_NOCLIP;
 
-bool IsHighSurrogate(WCHAR unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
 // Up to kMeasuredUnits units as the line shows them, from `at`: a mnemonic
 // "&" hides itself, and "&&" shows one. `origin` keeps where each shown
 // unit's source starts. A surrogate pair is never cut in two.

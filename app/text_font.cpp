@@ -2,6 +2,7 @@
 
 #include "app/viewer_window.h"
 #include "clip/kept_text.h"
+#include "clip/user32_entries.h"
 
 namespace {
 
@@ -12,18 +13,11 @@ constexpr UINT kMetricsSizes[] = {sizeof(NONCLIENTMETRICSW),
 constexpr UINT kDefaultDpi = 96;
 
 // Windows 10 1607 and later; looked up so that older systems still start.
-constexpr char kUser32[] = "user32.dll";
 constexpr char kDpiForWindowEntry[] = "GetDpiForWindow";
 constexpr char kMetricsForDpiEntry[] = "SystemParametersInfoForDpi";
 
 typedef UINT(WINAPI* DpiForWindowFunction)(HWND);
 typedef BOOL(WINAPI* MetricsForDpiFunction)(UINT, UINT, void*, UINT, UINT);
-
-template <typename Function>
-Function User32Entry(const char* name) {
-    FARPROC entry = GetProcAddress(GetModuleHandleA(kUser32), name);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(entry));
-}
 
 // The DPI the system metrics are made for.
 UINT ScreenDpi() {

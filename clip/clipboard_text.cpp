@@ -36,10 +36,6 @@ bool HasZeroUnit(uint32_t word) {
     return ((word - kEveryUnitOne) & ~word & kEveryUnitTop) != 0;
 }
 
-bool IsHighSurrogate(WCHAR unit) {
-    return unit >= kFirstHighSurrogate && unit <= kLastHighSurrogate;
-}
-
 bool IsLowSurrogate(WCHAR unit) {
     return unit >= kFirstLowSurrogate && unit <= kLastLowSurrogate;
 }
@@ -179,6 +175,10 @@ size_t MeasureText(const char* text, size_t block_size) {
     }
     while (at < block_size && text[at] != '\0') ++at;
     return at;
+}
+
+bool IsHighSurrogate(WCHAR unit) {
+    return unit >= kFirstHighSurrogate && unit <= kLastHighSurrogate;
 }
 
 bool IsLineBreak(unsigned unit) {

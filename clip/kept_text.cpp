@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
+#include "clip/user32_entries.h"
+
 namespace {
 
-constexpr char kUser32[] = "user32.dll";
 constexpr char kSequenceEntry[] = "GetClipboardSequenceNumber";
 constexpr size_t kFirstRoom = 256;
 constexpr DWORD kSequenceUnknown = 0;
@@ -17,9 +18,8 @@ typedef DWORD(WINAPI* SequenceFunction)();
 // The clipboard's sequence number, which changes with every change of its
 // content; systems before Windows 2000 have none, and it is then unknown.
 DWORD ClipboardSequence() {
-    FARPROC entry = GetProcAddress(GetModuleHandleA(kUser32), kSequenceEntry);
-    if (!entry) return kSequenceUnknown;
-    return reinterpret_cast<SequenceFunction>(reinterpret_cast<void (*)()>(entry))();
+    SequenceFunction sequence = User32Entry<SequenceFunction>(kSequenceEntry);
+    return sequence ? sequence() : kSequenceUnknown;
 }
 
 // Doubles the room until `units` more fit; false when the heap refuses.

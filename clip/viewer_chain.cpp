@@ -1,8 +1,9 @@
 #include "clip/viewer_chain.h"
 
+#include "clip/user32_entries.h"
+
 namespace {
 
-constexpr char kUser32[] = "user32.dll";
 constexpr char kHungEntry[] = "IsHungAppWindow";
 
 typedef BOOL(WINAPI* HungFunction)(HWND);
@@ -10,8 +11,8 @@ typedef BOOL(WINAPI* HungFunction)(HWND);
 // Whether the window's thread has not taken its messages for the platform's
 // hung threshold (5 s); systems before Windows 2000 cannot tell.
 bool CountedHung(HWND window) {
-    FARPROC entry = GetProcAddress(GetModuleHandleA(kUser32), kHungEntry);
-    return entry && reinterpret_cast<HungFunction>(reinterpret_cast<void (*)()>(entry))(window);
+    HungFunction hung = User32Entry<HungFunction>(kHungEntry);
+    return hung && hung(window);
 }
 
 // Sent, as the platform sends it, so that the chain behind is whole when
