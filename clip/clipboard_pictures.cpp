@@ -73,7 +73,7 @@ HANDLE CopyBitmap() {
     HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     BITMAP size;
     if (!bitmap || GetObjectA(bitmap, sizeof size, &size) != sizeof size || size.bmWidth <= 0 ||
-        size.bmHeight <= 0) {
+        size.bmHeight <= 0 || size.bmBitsPixel == 0) {
         return nullptr;
     }
     HBITMAP copy =
