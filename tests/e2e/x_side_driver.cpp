@@ -2,9 +2,6 @@
 // Varnelo has fixed pastes in a Linux program as exactly the text, and text
 // copied in a Linux program reaches Varnelo and is left as it was, or fixed
 // with -all. xclip stands for the Linux program.
-//
-// A Unix program started from a Windows process runs on its own, so each
-// run writes its result into a file and renames it when done.
 #include <string>
 
 #include "tests/e2e/driver_util.h"
@@ -74,7 +71,5 @@ const e2e::TestCase kCases[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The folder for the pasted files; it may be there from an earlier run.
-    if (argc >= 3) CreateDirectoryA(argv[2], nullptr);
     return e2e::RunDriver(argc, argv, kCases);
 }
