@@ -1,8 +1,7 @@
 // The real Varnelo.exe beside a neighbour that stops answering, first as a
 // viewer further down the chain, then as the owner of text it renders on
-// request. Varnelo's own loop keeps running, and its texts are fixed. A
-// neighbour that is only busy loses nothing: as the next viewer it hears
-// every change, as the owner its text is fixed.
+// request. Varnelo's own loop keeps running, and its texts are fixed.
+// A neighbour that is only busy loses neither changes nor fixes.
 #include <string>
 
 #include "tests/e2e/driver_util.h"
@@ -11,18 +10,11 @@ namespace {
 
 const int kChanges = 2000;
 const DWORD kOwnerHangMs = 3000;
-// Fixes and titles come within this of a change while a neighbour hangs.
-const DWORD kFreshHangBoundMs = 6000;
+const DWORD kFreshHangBoundMs = 6000;  // for fixes and titles while a neighbour hangs
 const int kBusyChanges = 3;
-const DWORD kBusyChangeGapMs = 300;
-const int kSlowOwnerRuns = 10;
-const DWORD kSlowOwnerPumpMs = 150;
-const DWORD kHolderHoldsMs = 3000;
 const UINT kStallMessage = WM_APP + 1;
 const UINT kPlaceDelayedText = WM_APP + 2;
-const UINT kBusyMessage = WM_APP + 3;        // wParam: for how many milliseconds
-const UINT kPumpSlowlyMessage = WM_APP + 4;  // until `pumped_slowly` is set
-const UINT kPlaceTextMessage = WM_APP + 5;   // lParam: the std::string to place
+const UINT kPlaceTextMessage = WM_APP + 3;  // lParam: the std::string to place
 const char kDelayedText[] = "rendered late\r\n";
 
 // A viewer on a thread of its own that joined the chain before Varnelo, so
@@ -32,35 +24,24 @@ struct Neighbour {
     HANDLE thread = nullptr;
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE resume = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    HANDLE pumped_slowly = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HWND window = nullptr;
     volatile LONG draws = 0;
-    volatile LONG busy = 0;
+    volatile LONG stalled = 0;
 } g_neighbour;
-
-// Takes its messages only every kSlowOwnerPumpMs, as a program that looks
-// at them between pieces of other work.
-void PumpSlowly() {
-    while (WaitForSingleObject(g_neighbour.pumped_slowly, kSlowOwnerPumpMs) == WAIT_TIMEOUT) {
-        e2e::PumpMessages();
-    }
-}
 
 LRESULT CALLBACK NeighbourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DRAWCLIPBOARD:
             InterlockedIncrement(&g_neighbour.draws);
             return 0;
-        case kStallMessage:
-            WaitForSingleObject(g_neighbour.resume, INFINITE);
-            return 0;
-        case kBusyMessage:
-            g_neighbour.busy = 1;
-            Sleep(static_cast<DWORD>(wParam));
-            g_neighbour.busy = 0;
-            return 0;
-        case kPumpSlowlyMessage:
-            PumpSlowly();
+        case kStallMessage:  // as Stall() describes: wParam is `ms`, lParam `slow`
+            g_neighbour.stalled = 1;
+            while (WaitForSingleObject(g_neighbour.resume, static_cast<DWORD>(wParam)) ==
+                       WAIT_TIMEOUT &&
+                   lParam) {
+                e2e::PumpMessages();
+            }
+            g_neighbour.stalled = 0;
             return 0;
         case kPlaceTextMessage:
             e2e::PlaceClipboardText(window, CF_OEMTEXT, *reinterpret_cast<std::string*>(lParam));
@@ -91,8 +72,7 @@ DWORD WINAPI RunNeighbour(void*) {
     return 0;
 }
 
-// Once, before the first Varnelo joins the chain, so that it is Varnelo's
-// next viewer from then on.
+// Once, before the first Varnelo joins the chain, so that it stays Varnelo's next viewer.
 bool StartNeighbour() {
     if (g_neighbour.thread) return true;
     g_neighbour.thread = CreateThread(nullptr, 0, RunNeighbour, nullptr, 0, nullptr);
@@ -103,9 +83,12 @@ bool StartNeighbour() {
         "the neighbour joins the chain");
 }
 
-void Stall() {
+// The neighbour takes no messages for `ms` or until `resume` is set; if `slow`,
+// it then takes what came and stalls again, as a program busy between looks.
+bool Stall(DWORD ms = INFINITE, bool slow = false) {
     ResetEvent(g_neighbour.resume);
-    PostMessageA(g_neighbour.window, kStallMessage, 0, 0);
+    PostMessageA(g_neighbour.window, kStallMessage, ms, slow);
+    return e2e::WaitUntil([] { return g_neighbour.stalled != 0; }, e2e::kChangeTimeoutMs);
 }
 
 // Varnelo's loop takes a posted command: Min makes the open window iconic,
@@ -173,21 +156,19 @@ bool NeverStallsOnAHungNeighbour(const e2e::Driver& driver) {
            NeighbourToldOfAChange(before);
 }
 
-// Changes placed while the next viewer is busy, not hung, all reach it once
-// it takes its messages again; Varnelo's title does not wait for it.
+// Changes placed 300 ms apart while the next viewer is busy, not hung, all
+// reach it once it takes its messages again; Varnelo's title does not wait.
 bool BusyViewerHearsEveryChange(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
                                 DWORD busy_ms) {
     const LONG before = g_neighbour.draws;
-    PostMessageA(g_neighbour.window, kBusyMessage, busy_ms, 0);
-    if (!e2e::WaitUntil([] { return g_neighbour.busy != 0; }, e2e::kChangeTimeoutMs)) return false;
-    for (int number = 1; number <= kBusyChanges; ++number) {
+    bool titled = Stall(busy_ms);
+    for (int number = 1; titled && number <= kBusyChanges; ++number) {
         const std::string text = "busy " + std::to_string(busy_ms) + ", " + std::to_string(number);
-        if (!e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT, text) ||
-            !e2e::WaitForTitle(varnelo.window, "= " + text, kFreshHangBoundMs)) {
-            return false;
-        }
-        e2e::PumpFor(kBusyChangeGapMs);
+        titled = e2e::PlaceClipboardText(driver.owner, CF_OEMTEXT, text) &&
+                 e2e::WaitForTitle(varnelo.window, "= " + text, kFreshHangBoundMs);
+        e2e::PumpFor(300);
     }
+    if (!titled) return false;
     e2e::WaitUntil([&] { return g_neighbour.draws - before >= kBusyChanges; },
                    e2e::kChangeTimeoutMs);
     e2e::PumpFor(e2e::kSettleAfterChangeMs);
@@ -210,31 +191,24 @@ LRESULT CALLBACK HolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return 0;
 }
 
-// The owner takes its messages every 150 ms; the holder has the clipboard
-// for 3 s from the change on. The text is fixed all the same.
-bool FixedBehindASlowOwner(const e2e::Driver& driver, int run) {
-    const std::string text = "slow owner, run " + std::to_string(run);
-    std::string placed = text + "\r\n";
-    PostMessageA(g_neighbour.window, kPlaceTextMessage, 0, reinterpret_cast<LPARAM>(&placed));
-    if (!e2e::Expect(e2e::WaitUntil([] { return g_holding; }, e2e::kChangeTimeoutMs),
-                     "another program holds the clipboard from the change on")) {
-        return false;
-    }
-    e2e::PumpFor(kHolderHoldsMs);
-    CloseClipboard();
-    g_holding = false;
-    return e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, text);
-}
-
+// The owner takes its messages every 150 ms, and at each of its 10 changes
+// the holder has the clipboard for 3 s: each text is fixed all the same.
 bool FixesSurviveASlowOwner(const e2e::Driver& driver) {
     HWND holder = e2e::CreateMessageWindow("VarneloDriverHolder", HolderProc);
     g_holder_next = SetClipboardViewer(holder);
-    ResetEvent(g_neighbour.pumped_slowly);
-    PostMessageA(g_neighbour.window, kPumpSlowlyMessage, 0, 0);
-    bool fixed = true;
-    for (int run = 1; fixed && run <= kSlowOwnerRuns; ++run)
-        fixed = FixedBehindASlowOwner(driver, run);
-    SetEvent(g_neighbour.pumped_slowly);
+    bool fixed = Stall(150, true);
+    for (int run = 1; fixed && run <= 10; ++run) {
+        const std::string text = "slow owner, run " + std::to_string(run);
+        std::string placed = text + "\r\n";
+        PostMessageA(g_neighbour.window, kPlaceTextMessage, 0, reinterpret_cast<LPARAM>(&placed));
+        fixed = e2e::Expect(e2e::WaitUntil([] { return g_holding; }, e2e::kChangeTimeoutMs),
+                            "another program holds the clipboard from the change on");
+        if (fixed) e2e::PumpFor(3000);
+        CloseClipboard();
+        g_holding = false;
+        fixed = fixed && e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, text);
+    }
+    SetEvent(g_neighbour.resume);
     ChangeClipboardChain(holder, g_holder_next);
     DestroyWindow(holder);
     return fixed;

@@ -35,9 +35,9 @@ COLORREF PixelAt(const Screenshot& shot, int x, int y) {
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
-bool IsDark(const Screenshot& shot, int x, int y) {
+bool IsDark(const Screenshot& shot, int x, int y, int bound = kDarkChannelSum) {
     COLORREF colour = PixelAt(shot, x, y);
-    return GetRValue(colour) + GetGValue(colour) + GetBValue(colour) < kDarkChannelSum;
+    return GetRValue(colour) + GetGValue(colour) + GetBValue(colour) < bound;
 }
 
 // Runs `draw` on a memory context that holds a 32-bit bitmap of the shot's
@@ -125,13 +125,13 @@ struct Ink {
     int lines = 0;
 };
 
-Ink FindInk(const Screenshot& shot) {
+Ink FindInk(const Screenshot& shot, int bound = kDarkChannelSum) {
     Ink ink;
     bool previous_row_inked = false;
     for (int y = 0; y < shot.height; ++y) {
         bool row_inked = false;
         for (int x = 0; x < shot.width; ++x) {
-            if (!IsDark(shot, x, y)) continue;
+            if (!IsDark(shot, x, y, bound)) continue;
             row_inked = true;
             if (ink.left < 0 || x < ink.left) ink.left = x;
             if (x > ink.right) ink.right = x;
@@ -419,9 +419,8 @@ bool EveryScriptDrawnAsItself(const e2e::Driver& driver) {
     return e2e::ExitsWithZero(varnelo);
 }
 
-// Each shown character of `shown` ("&x" and "&&" pairs whole), followed
-// by 200 zero-width spaces, which take no room: a line of more units than
-// twice the window's width in pixels, and than the platform draws at once.
+// `shown` with 200 zero-width spaces, which take no room, after each character it shows
+// ("&x", "&&" whole): more units than twice the window's width or DrawText draws at once.
 std::wstring ZeroWidthSpaced(const std::wstring& shown) {
     std::wstring line;
     for (size_t at = 0; at < shown.size(); ++at) {
@@ -431,20 +430,9 @@ std::wstring ZeroWidthSpaced(const std::wstring& shown) {
     return line;
 }
 
-// Minimises or restores the window, and waits until it is so.
-bool ShowIconic(const e2e::Varnelo& varnelo, bool iconic) {
-    HWND window = varnelo.window;
-    return e2e::SendCommand(varnelo, iconic ? IDM_MIN : IDM_RESTORE) &&
-           e2e::Expect(e2e::WaitUntil([window, iconic] { return !IsIconic(window) == !iconic; },
-                                      e2e::kChangeTimeoutMs),
-                       iconic ? "the window is minimised" : "the window is restored");
-}
-
-// A line shows as far as the window's right edge, however many zero-width
-// characters it holds: the pixels of the same line without them, mnemonic
-// prefixes included; a repaint shows the same pixels, and a change to
-// another line of the same size, made while the window is minimised, shows
-// that line once it is restored.
+// However many zero-width characters a line holds, it shows as the line without
+// them, "&" prefixes included; so does a repaint, and a change to another line
+// of the same size made while the window is minimised, once it is restored.
 bool SamePixelsWhenRepaintedAndChanged(const e2e::Driver& driver) {
     e2e::RunningVarnelo varnelo;
     if (!StartShown(driver, &varnelo)) return false;
@@ -454,13 +442,15 @@ bool SamePixelsWhenRepaintedAndChanged(const e2e::Driver& driver) {
         const ScreenCheck shows_line = [&](const Screenshot& shot, std::string* found) {
             return ShowsLine(shown, shot, found);
         };
-        const std::string name = shown[0] == L'a' ? "zero_width" : "zero_width_changed";
-        if ((while_minimised && !ShowIconic(varnelo, true)) ||
+        const std::string name = while_minimised ? "zero_width_changed" : "zero_width";
+        if ((while_minimised &&
+             !e2e::Expect(e2e::SendCommand(varnelo, IDM_MIN) && IsIconic(varnelo.window),
+                          "the window is minimised")) ||
             !e2e::PlaceUnicodeText(driver.owner, text) ||
             !e2e::WaitUntil(
                 [&] { return e2e::WindowTitleW(varnelo.window) == e2e::WideTextTitle(text); },
                 e2e::kChangeTimeoutMs) ||
-            (while_minimised && !ShowIconic(varnelo, false)) ||
+            (while_minimised && !e2e::SendCommand(varnelo, IDM_RESTORE)) ||
             !ExpectScreen(driver, varnelo, name.c_str(), shows_line, "the whole line") ||
             !RedrawWindow(varnelo.window, nullptr, nullptr,
                           RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW) ||
@@ -476,92 +466,60 @@ bool SamePixelsWhenRepaintedAndChanged(const e2e::Driver& driver) {
 
 const UINT kHighDpi = 144;
 const wchar_t kTallText[] = L"Hg Hg";
-// The text's ink at 144 DPI is 1.5 times as tall as at 96, give or take
-// the rounding of font sizes to whole pixels.
-const double kLeastScale = 1.3;
-const double kMostScale = 1.7;
-const RECT kSuggestedRect = {40, 30, 640, 480};
-const COLORREF kWindowWhite = RGB(255, 255, 255);
 const char kDesktopKey[] = "Control Panel\\Desktop";
-const char kLogPixels[] = "LogPixels";
 
-// The rows that hold any pixel of the text, its antialiased edges too.
-int InkHeight(const Screenshot& shot) {
-    int top = -1, bottom = -1;
-    for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x) {
-            if (PixelAt(shot, x, y) == kWindowWhite) continue;
-            if (top < 0) top = y;
-            bottom = y;
-        }
-    }
-    return top < 0 ? 0 : bottom - top + 1;
+bool ShowsTallTextAt96(const Screenshot& shot, std::string* found) {
+    return ShowsLine(kTallText, shot, found);
 }
 
-// One line from the top-left corner; the height of its ink goes to `height`.
-ScreenCheck MeasuredLine(int* height) {
-    return [height](const Screenshot& shot, std::string* found) {
-        *height = InkHeight(shot);
-        return ShowsLinesFromTopLeft(shot, 1, found);
-    };
-}
-
-ScreenCheck ScaledLine(int height_at_96) {
-    return [height_at_96](const Screenshot& shot, std::string* found) {
-        const double scale = static_cast<double>(InkHeight(shot)) / height_at_96;
-        const bool one_line = ShowsLinesFromTopLeft(shot, 1, found);
-        *found += ", " + std::to_string(scale) + " times as tall";
-        return one_line && scale >= kLeastScale && scale <= kMostScale;
-    };
+// One line from the top-left corner whose ink (all but white, antialiased edges too) is 1.5
+// times as tall as the same line drawn here at 96 DPI, give or take whole-pixel font sizes.
+bool ShowsTallTextAt144(const Screenshot& shot, std::string* found) {
+    Screenshot at_96;
+    if (!RenderLine(kTallText, shot.width, shot.height, &at_96)) return false;
+    const Ink ink = FindInk(shot, 3 * 255), ink_at_96 = FindInk(at_96, 3 * 255);
+    const double scale = (ink.bottom - ink.top + 1.0) / (ink_at_96.bottom - ink_at_96.top + 1);
+    const bool one_line = ShowsLinesFromTopLeft(shot, 1, found);
+    *found += ", " + std::to_string(scale) + " times as tall as at 96 DPI";
+    return one_line && scale >= 1.3 && scale <= 1.7;
 }
 
 // The message carries a pointer to the suggested rectangle, which must lie
-// in Varnelo's own memory.
-bool SendDpiChange(const e2e::Varnelo& varnelo, UINT dpi, const RECT& suggested) {
+// in Varnelo's memory; the window is moved before the message is answered.
+bool TakesDpiChange(const e2e::Varnelo& varnelo, const RECT& suggested) {
     HANDLE process = varnelo.process.hProcess;
     void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE,
                                   PAGE_READWRITE);
-    DWORD_PTR result = 0;
-    const bool sent = remote &&
-                      WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
-                      SendMessageTimeoutW(varnelo.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
-                                          e2e::kChangeTimeoutMs, &result);
+    const bool sent =
+        remote && WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
+        SendMessageTimeoutW(varnelo.window, WM_DPICHANGED, MAKEWPARAM(kHighDpi, kHighDpi),
+                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                            e2e::kChangeTimeoutMs, nullptr);
     if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return e2e::Expect(sent, "WM_DPICHANGED is answered");
-}
-
-// The window is moved before the message is answered.
-bool TakesTheRect(const e2e::Varnelo& varnelo, const RECT& expected) {
     RECT rect = {};
-    return e2e::Expect(GetWindowRect(varnelo.window, &rect) && EqualRect(&rect, &expected),
+    return e2e::Expect(sent, "WM_DPICHANGED is answered") &&
+           e2e::Expect(GetWindowRect(varnelo.window, &rect) && EqualRect(&rect, &suggested),
                        "the window takes the suggested rectangle");
 }
 
-// The DPI of the programs that start while it is set, as Wine reads it at
-// their start; 0 stands for no value.
-DWORD LogPixels() {
-    DWORD dpi = 0, size = sizeof dpi;
-    RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, RRF_RT_REG_DWORD, nullptr, &dpi,
-                 &size);
-    return dpi;
-}
-
+// Sets the DPI that programs read at their start, as Wine does; 0 removes it.
 bool SetLogPixels(DWORD dpi) {
-    return (dpi ? RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi,
+    return (dpi ? RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &dpi,
                                   sizeof dpi)
-                : RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels)) == ERROR_SUCCESS;
+                : RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels")) == ERROR_SUCCESS;
 }
 
-// A copy started at 144 DPI; the value before is put back once it runs.
-bool StartsAtHighDpi(const e2e::Driver& driver, int height_at_96) {
-    const DWORD before = LogPixels();
+// A copy started at 144 DPI; the value before, or none, is put back once it runs.
+bool StartsAtHighDpi(const e2e::Driver& driver) {
+    DWORD before = 0, size = sizeof before;
+    RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &before,
+                 &size);
     e2e::RunningVarnelo varnelo;
     const bool started =
         e2e::Expect(SetLogPixels(kHighDpi), "LogPixels is 144") && StartShown(driver, &varnelo);
     SetLogPixels(before);
     return started && e2e::PlaceUnicodeText(driver.owner, kTallText) &&
-           ExpectScreen(driver, varnelo, "dpi_144", ScaledLine(height_at_96),
+           ExpectScreen(driver, varnelo, "dpi_144", ShowsTallTextAt144,
                         "the text 1.5 times as tall as at 96 DPI") &&
            e2e::ExitsWithZero(varnelo);
 }
@@ -570,15 +528,13 @@ bool StartsAtHighDpi(const e2e::Driver& driver, int height_at_96) {
 // at, and the one a WM_DPICHANGED brings, with the rectangle suggested.
 bool TextFollowsTheDpi(const e2e::Driver& driver) {
     e2e::RunningVarnelo varnelo;
-    int height_at_96 = 0;
     return StartShown(driver, &varnelo) && e2e::PlaceUnicodeText(driver.owner, kTallText) &&
-           ExpectScreen(driver, varnelo, "dpi_96", MeasuredLine(&height_at_96),
-                        "one line of text from the top-left corner") &&
-           SendDpiChange(varnelo, kHighDpi, kSuggestedRect) &&
-           TakesTheRect(varnelo, kSuggestedRect) &&
-           ExpectScreen(driver, varnelo, "dpi_changed_to_144", ScaledLine(height_at_96),
+           ExpectScreen(driver, varnelo, "dpi_96", ShowsTallTextAt96,
+                        "the text as drawn here at 96 DPI") &&
+           TakesDpiChange(varnelo, {40, 30, 640, 480}) &&
+           ExpectScreen(driver, varnelo, "dpi_changed_to_144", ShowsTallTextAt144,
                         "the text 1.5 times as tall after WM_DPICHANGED") &&
-           e2e::ExitsWithZero(varnelo) && StartsAtHighDpi(driver, height_at_96);
+           e2e::ExitsWithZero(varnelo) && StartsAtHighDpi(driver);
 }
 
 const e2e::TestCase kCases[] = {
