@@ -22,6 +22,7 @@ constexpr int kTextAndLocale = 2;
 // the clipboard releases: OLE readers then read the formats themselves.
 constexpr const char* kOleRecordNames[] = {"DataObject", "Ole Private Data",
                                            "Wine Marshalled DataObject"};
+constexpr int kOleRecordKinds = sizeof kOleRecordNames / sizeof kOleRecordNames[0];
 
 bool IsTextFormat(UINT format) {
     return format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;
@@ -32,9 +33,17 @@ bool IsMemoryFormat(UINT format) {
     return format < kFormatBits && (kMemoryFormats >> format & 1) != 0;
 }
 
-bool IsOleRecord(UINT format) {
-    for (const char* name : kOleRecordNames) {
-        if (RegisterClipboardFormatA(name) == format) return true;
+// Each registration asks the platform, so the numbers are asked once a fix,
+// not once for every format listed.
+void RegisterOleRecords(UINT* records) {
+    for (int kind = 0; kind < kOleRecordKinds; ++kind) {
+        records[kind] = RegisterClipboardFormatA(kOleRecordNames[kind]);
+    }
+}
+
+bool IsOleRecord(const UINT* records, UINT format) {
+    for (int kind = 0; kind < kOleRecordKinds; ++kind) {
+        if (records[kind] == format) return true;
     }
     return false;
 }
@@ -144,6 +153,8 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, Cl
     bool locale_listed = false;
     unsigned kinds_placed = 0;
     int listed = 0;
+    UINT ole_records[kOleRecordKinds];
+    RegisterOleRecords(ole_records);
     copy->text_at = -1;
     for (UINT format = EnumClipboardFormats(0); copied && format != 0;
          format = EnumClipboardFormats(format)) {
@@ -161,7 +172,7 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, Cl
             AddLocale(copy, locale);
         } else if (IsMadePicture(format, locale_listed, kinds_placed)) {
             continue;
-        } else if (!IsMark(copy->marks, format) && !IsOleRecord(format)) {
+        } else if (!IsMark(copy->marks, format) && !IsOleRecord(ole_records, format)) {
             if (!locale_listed) kinds_placed |= PictureKind(format);
             copied = AddPlacedFormat(copy, format);
         }
