@@ -26,6 +26,9 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void PaintContents(HWND window);
 
+// View/Show hidden characters: the view marks what a paste delivers.
+void ToggleHiddenView(HWND window);
+
 // A paint that cannot read the clipboard is tried again shortly, on this
 // timer, instead of showing its message until the next change.
 constexpr UINT_PTR kRepaintTimerId = 2;

@@ -23,13 +23,12 @@ void ToggleFix(HWND window) {
     }
 }
 
-// -all at run time; text already on the clipboard is treated at once, as
-// when Fix is switched on.
-void ToggleFixAll(HWND window) {
-    g_viewer.fix_all_text = !g_viewer.fix_all_text;
-    CheckMenuItem(g_viewer.main_menu, IDM_FIX_ALL,
-                  g_viewer.fix_all_text ? MF_CHECKED : MF_UNCHECKED);
-    if (g_viewer.fix_all_text && g_viewer.fix_enabled) PostMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
+// -all or -clean at run time; switched on, text already on the clipboard
+// is treated at once, as when Fix is switched on.
+void ToggleFixOption(HWND window, BOOL* option, UINT id) {
+    *option = !*option;
+    CheckMenuItem(g_viewer.main_menu, id, *option ? MF_CHECKED : MF_UNCHECKED);
+    if (*option && g_viewer.fix_enabled) PostMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
 }
 
 void RestoreWindow(HWND window) {
@@ -43,7 +42,13 @@ void OnCommand(HWND window, UINT id) {
             ToggleFix(window);
             break;
         case IDM_FIX_ALL:
-            ToggleFixAll(window);
+            ToggleFixOption(window, &g_viewer.fix_all_text, IDM_FIX_ALL);
+            break;
+        case IDM_CLEAN:
+            ToggleFixOption(window, &g_viewer.clean_hidden, IDM_CLEAN);
+            break;
+        case IDM_SHOW_HIDDEN:
+            ToggleHiddenView(window);
             break;
         case IDM_MIN:
             ShowWindow(window, SW_SHOWMINNOACTIVE);

@@ -88,6 +88,14 @@ bool ParseOptions(const char* command_line, int* show) {
             case 'a':
                 g_viewer.fix_all_text = TRUE;
                 break;
+            case 'C':
+            case 'c':
+                g_viewer.clean_hidden = TRUE;
+                break;
+            case 'S':
+            case 's':
+                g_viewer.show_hidden = TRUE;
+                break;
             default:
                 break;
         }
@@ -106,6 +114,9 @@ BOOL CreateViewerWindow(HINSTANCE instance, int show) {
     CheckMenuItem(g_viewer.main_menu, IDM_FIX, g_viewer.fix_enabled ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(g_viewer.main_menu, IDM_FIX_ALL,
                   g_viewer.fix_all_text ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(g_viewer.main_menu, IDM_CLEAN, g_viewer.clean_hidden ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(g_viewer.main_menu, IDM_SHOW_HIDDEN,
+                  g_viewer.show_hidden ? MF_CHECKED : MF_UNCHECKED);
     ShowWindow(window, show);
     UpdateWindow(window);
     return TRUE;

@@ -7,7 +7,9 @@
 #include "clip/clipboard_rewrite.h"
 #include "clip/clipboard_text.h"
 #include "clip/format_names.h"
+#include "clip/kept_text.h"
 #include "clip/private_content.h"
+#include "clip/text_reading.h"
 #include "clip/viewer_chain.h"
 
 namespace {
@@ -62,6 +64,8 @@ bool ShowTextTitleAndFix(HWND window) {
         text.units = kept;
         MakeTextTitle(text, title);
     }
+    // Of the text the clipboard holds once the fix is made.
+    if (g_viewer.show_hidden) KeepReading(text, format);
     UnlockTextBlock(text);
     // Set before the clipboard is emptied, as ever: emptying waits on the
     // old owner, and a change handled meanwhile sets its own title after.
@@ -141,13 +145,19 @@ void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
     // and every trailing line break is gone.
     bool own_rewrite = g_viewer.rewrite_closing;
     g_viewer.rewrite_closing = FALSE;
-    if (!own_rewrite) {
+    if (own_rewrite) {
+        // The reading was made of the text the rewrite placed.
+        g_viewer.reading.sequence = ClipboardSequence();
+    } else {
+        ForgetReading();
         g_viewer.current_format =
             GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
     }
     bool shown = false;
     if (g_viewer.current_format != CF_TEXT) {
         SetNonTextTitle(window);
+        // A chosen Unicode or OEM text is read for the view too.
+        if (g_viewer.show_hidden && !own_rewrite) ReadShownText(window);
     } else if (!own_rewrite) {
         shown = ShowText(window);
     }

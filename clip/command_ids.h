@@ -2,6 +2,9 @@
    #defines, because the resource compiler reads this header too. */
 #pragma once
 
+#define IDM_UNDO_FIX 40000
+#define IDM_CLEAN 40001
+#define IDM_SHOW_HIDDEN 40002
 #define IDM_FIX_ALL 40003
 #define IDM_FIX 40004
 #define IDM_MIN 40005

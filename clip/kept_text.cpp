@@ -8,19 +8,11 @@ namespace {
 
 constexpr char kSequenceEntry[] = "GetClipboardSequenceNumber";
 constexpr size_t kFirstRoom = 256;
-constexpr DWORD kSequenceUnknown = 0;
 // No room beyond this is asked for, so that doubling and counting bytes
 // stay in range.
 constexpr size_t kMostUnits = SIZE_MAX / sizeof(WCHAR) / 4;
 
 typedef DWORD(WINAPI* SequenceFunction)();
-
-// The clipboard's sequence number, which changes with every change of its
-// content; systems before Windows 2000 have none, and it is then unknown.
-DWORD ClipboardSequence() {
-    SequenceFunction sequence = User32Entry<SequenceFunction>(kSequenceEntry);
-    return sequence ? sequence() : kSequenceUnknown;
-}
 
 // Doubles the room until `units` more fit; false when the heap refuses.
 bool Grow(size_t units) {
@@ -37,6 +29,11 @@ bool Grow(size_t units) {
 }
 
 }  // namespace
+
+DWORD ClipboardSequence() {
+    SequenceFunction sequence = User32Entry<SequenceFunction>(kSequenceEntry);
+    return sequence ? sequence() : kSequenceUnknown;
+}
 
 bool KeptTextFits(UINT format, const RECT& client) {
     const KeptText& kept = g_viewer.kept_text;

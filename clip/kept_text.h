@@ -7,6 +7,12 @@
 
 #include "clip/viewer_state.h"
 
+constexpr DWORD kSequenceUnknown = 0;
+
+// The clipboard's sequence number, which changes with every change of its
+// content; systems before Windows 2000 have none, and it is then unknown.
+DWORD ClipboardSequence();
+
 // Whether the kept characters are those of the clipboard's content now,
 // shown in `format`, for a client area no larger than the one they were
 // kept for. Never on a platform that cannot tell one content from the next.

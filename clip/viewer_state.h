@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "clip/command_ids.h"
+#include "clip/hidden_characters.h"
 #include "platform/win32_door.h"
 
 // Results of GetPriorityClipboardFormat besides real format numbers.
@@ -32,6 +33,31 @@ struct KeptText {
     LONG height = 0;
 };
 
+enum LineEnding : unsigned char {
+    kEndsInNoBreak,
+    kEndsInCrLf,
+    kEndsInLf,
+    kEndsInCr,
+};
+
+// One reading of a whole text (clip/text_reading.h): what a paste of it
+// delivers. It is of the clipboard's content of `sequence` in `format`;
+// `format` is 0 while there is none.
+struct TextReading {
+    size_t length = 0;  // units up to the terminator or the block's end
+    size_t lines = 0;
+    LineEnding ending = kEndsInNoBreak;
+    size_t counts[kCountedKinds] = {};
+    size_t break_units = 0;  // CR and LF
+    // What removing hidden characters would take away or make a space,
+    // and where the first of those stands.
+    size_t removable = 0;
+    size_t spaces_made = 0;
+    size_t first_cleaned = 0;
+    DWORD sequence = 0;
+    UINT format = 0;
+};
+
 struct ViewerState {
     HMENU main_menu = nullptr;
     HMENU format_menu = nullptr;
@@ -46,6 +72,10 @@ struct ViewerState {
     // -all: text of every kind placed first is fixed, and the rest of the
     // clipboard put back with it; otherwise OEM text alone, as ever.
     BOOL fix_all_text = FALSE;
+    // -clean: hidden characters go in the fix too.
+    BOOL clean_hidden = FALSE;
+    // -show: the view marks what a paste delivers, and the status bar counts it.
+    BOOL show_hidden = FALSE;
     BOOL title_pending = FALSE;
     char other_title[kOtherTitleSize] = "[Other]";
     HWND next_viewer = nullptr;
@@ -75,6 +105,7 @@ struct ViewerState {
     // its number while the platform runs, so each is registered once.
     UINT mark_formats[kMarkKinds] = {};
     KeptText kept_text;
+    TextReading reading;
 };
 
 extern ViewerState g_viewer;

@@ -18,6 +18,8 @@ constexpr char kHelpText[] =
     "\n"
     "Menu Commands:\n"
     "\tFile/Fix     \ttoggles whether Varnelo removes CR/LF.\n"
+    "\tFile/Remove hidden\ttoggles whether Varnelo removes hidden characters.\n"
+    "\tFile/Undo fix\tputs back the text as it was before the last fix.\n"
     "\tFile/Exit    \texits Varnelo.\n"
     "\tView/Hide\twill hide Varnelo's window.\n"
     "\tView/Min \twill minimize Varnelo's window.\n"
@@ -34,6 +36,8 @@ constexpr char kHelpText[] =
     "Other Command Line options:\n"
     "\t-viewonly\t\tClipboard Viewer only (don't remove CR/LF)\n"
     "\t-all\t\tRemove CR/LF from text of every kind, not only OEM text\n"
+    "\t-clean\t\tRemove hidden characters too (zero-width, BOM, controls...)\n"
+    "\t-show\t\tShow line breaks and hidden characters, and count them\n"
     "\t-?\t\tDisplay this message";
 
 constexpr char kAboutText[] =

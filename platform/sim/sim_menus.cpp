@@ -123,6 +123,16 @@ DWORD WINAPI CheckMenuItem(HMENU menu, UINT item, UINT flags) {
     return previous;
 }
 
+// Greyed and disabled are one state here; the previous one is returned.
+BOOL WINAPI EnableMenuItem(HMENU menu, UINT item, UINT flags) {
+    ItemPlace place;
+    if (!sim::internal::FindItem(menu, item, flags, &place)) return -1;
+    MenuItem& found = place.Item();
+    BOOL previous = (found.flags & MF_GRAYED) ? MF_GRAYED : MF_ENABLED;
+    found.flags = (flags & MF_GRAYED) ? (found.flags | MF_GRAYED) : (found.flags & ~MF_GRAYED);
+    return previous;
+}
+
 int WINAPI GetMenuItemCount(HMENU menu) {
     const Menu* found = FindMenu(menu);
     return found ? static_cast<int>(found->items.size()) : -1;

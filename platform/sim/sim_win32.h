@@ -240,6 +240,7 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 // Menus
 #define MF_STRING 0x0000
 #define MF_UNCHECKED 0x0000
+#define MF_ENABLED 0x0000
 #define MF_BYCOMMAND 0x0000
 #define MF_GRAYED 0x0001
 #define MF_DISABLED 0x0002
@@ -390,6 +391,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HMENU WINAPI GetMenu(HWND window);
 HMENU WINAPI GetSubMenu(HMENU menu, int position);
 DWORD WINAPI CheckMenuItem(HMENU menu, UINT item, UINT flags);
+BOOL WINAPI EnableMenuItem(HMENU menu, UINT item, UINT flags);
 int WINAPI GetMenuItemCount(HMENU menu);
 UINT WINAPI GetMenuItemID(HMENU menu, int position);
 UINT WINAPI GetMenuState(HMENU menu, UINT item, UINT flags);

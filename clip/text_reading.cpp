@@ -1,0 +1,273 @@
+#include "clip/text_reading.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "clip/kept_text.h"
+#include "clip/private_content.h"
+
+namespace {
+
+constexpr size_t kWordUnits = 4;
+constexpr uint64_t kUnitOnes = 0x0001000100010001ull;
+constexpr uint64_t kUnitTops = 0x8000800080008000ull;
+constexpr uint64_t kByteOnes = 0x0101010101010101ull;
+constexpr uint64_t kByteTops = 0x8080808080808080ull;
+constexpr unsigned kFirstPrintable = 0x20;
+constexpr unsigned kLastAscii = 0x7E;
+constexpr unsigned kDelete = 0x7F;
+constexpr unsigned kFirstSurrogatePage = 0xD8;
+constexpr unsigned kLastSurrogatePage = 0xDF;
+constexpr unsigned kPunctuationPage = 0x20;
+constexpr unsigned kLastPunctuationHidden = 0x206F;
+
+// Four UTF-16 units of printable ASCII: most of most texts, passed over a
+// word at a time. A unit below 0x20 borrows into its top bit; one above
+// 0x7E carries into it or has it set already.
+bool IsPrintableAsciiWord(uint64_t word) {
+    uint64_t below = (word - kFirstPrintable * kUnitOnes) & ~word & kUnitTops;
+    uint64_t above = ((word + (0x7FFF - kLastAscii) * kUnitOnes) | word) & kUnitTops;
+    return (below | above) == 0;
+}
+
+// Eight bytes without a control or DEL; bytes from 0x80 up are text.
+bool IsPlainByteWord(uint64_t word) {
+    uint64_t below = (word - kFirstPrintable * kByteOnes) & ~word;
+    uint64_t deletes = word ^ (kDelete * kByteOnes);
+    uint64_t is_delete = (deletes - kByteOnes) & ~deletes;
+    return ((below | is_delete) & kByteTops) == 0;
+}
+
+// Whether a UTF-16 unit of Unicode text may be hidden, told from its page
+// first: most scripts' letters need no further look.
+bool MayBeHidden(unsigned unit) {
+    switch (unit >> 8) {
+        case 0x00:
+            return unit < kFirstPrintable || unit >= kDelete;
+        case 0x06:
+            return unit == 0x061C;
+        case 0x18:
+            return unit == 0x180E;
+        case kPunctuationPage:
+            return unit <= kLastPunctuationHidden;
+        case 0x30:
+            return unit == 0x3000;
+        case 0xFE:
+            return unit == 0xFEFF;
+        default:
+            return (unit >> 8) >= kFirstSurrogatePage && (unit >> 8) <= kLastSurrogatePage;
+    }
+}
+
+// A CR and the LF after it are one break; a lone CR or LF is one too, so
+// "LF CR" is two, as a paste delivers them.
+void ReadBreak(const TextBlock& text, size_t* at, TextReading* reading) {
+    bool pair = TextUnit(text, *at) == kCarriageReturn && *at + 1 < text.units &&
+                TextUnit(text, *at + 1) == kLineFeed;
+    reading->ending = pair                                     ? kEndsInCrLf
+                      : TextUnit(text, *at) == kCarriageReturn ? kEndsInCr
+                                                               : kEndsInLf;
+    reading->break_units += pair ? 2 : 1;
+    ++reading->lines;
+    *at += pair ? 2 : 1;
+}
+
+void Count(HiddenKind kind, CleanAction action, size_t at, size_t units, TextReading* reading) {
+    if (kind < kCountedKinds) ++reading->counts[kind];
+    if (action == kKeep) return;
+    if (reading->removable + reading->spaces_made == 0) reading->first_cleaned = at;
+    if (action == kRemove) reading->removable += units;
+    if (action == kMakeSpace) ++reading->spaces_made;
+}
+
+// The tags of a subdivision flag are counted, and kept.
+size_t ReadFlagTags(size_t at, size_t end, TextReading* reading) {
+    reading->counts[kTagCharacter] += (end - at) / 2;
+    return end;
+}
+
+// One character of Unicode text at `at` that may be hidden; returns its end.
+size_t ReadWideCharacter(const TextBlock& text, size_t at, TextReading* reading) {
+    const WCHAR* units = static_cast<const WCHAR*>(text.data);
+    uint32_t code_point;
+    size_t next = DecodeUnits(units, text.units, at, &code_point);
+    HiddenKind kind = ClassifyCodePoint(code_point);
+    Count(kind, CleanActionOf(code_point, kind), at, next - at, reading);
+    if (code_point == kWavingBlackFlag) return ReadFlagTags(next, FlagTagsEnd(text, next), reading);
+    return next;
+}
+
+size_t ReadByteCharacter(const TextBlock& text, size_t at, TextReading* reading) {
+    HiddenKind kind = ClassifyByteText(TextUnit(text, at));
+    Count(kind, kind == kControlCharacter ? kRemove : kKeep, at, 1, reading);
+    return at + 1;
+}
+
+// Passes over a word of ordinary text, if one starts at `at`.
+size_t SkipOrdinaryWord(const TextBlock& text, size_t at) {
+    uint64_t word;
+    if (text.wide) {
+        if (at + kWordUnits > text.units) return at;
+        std::memcpy(&word, static_cast<const WCHAR*>(text.data) + at, sizeof word);
+        return IsPrintableAsciiWord(word) ? at + kWordUnits : at;
+    }
+    if (at + sizeof word > text.units) return at;
+    std::memcpy(&word, static_cast<const char*>(text.data) + at, sizeof word);
+    return IsPlainByteWord(word) ? at + sizeof word : at;
+}
+
+}  // namespace
+
+void ReadText(const TextBlock& text, TextReading* reading) {
+    *reading = TextReading();
+    size_t at = 0;
+    while (at < text.units) {
+        size_t skipped = SkipOrdinaryWord(text, at);
+        if (skipped != at) {
+            at = skipped;
+            reading->ending = kEndsInNoBreak;
+            continue;
+        }
+        unsigned unit = TextUnit(text, at);
+        if (unit == 0) break;
+        if (IsLineBreak(unit)) {
+            ReadBreak(text, &at, reading);
+            continue;
+        }
+        reading->ending = kEndsInNoBreak;
+        if (!text.wide) {
+            at = ReadByteCharacter(text, at, reading);
+        } else if (MayBeHidden(unit)) {
+            at = ReadWideCharacter(text, at, reading);
+        } else {
+            ++at;
+        }
+    }
+    reading->length = at;
+    if (reading->ending == kEndsInNoBreak && at > 0) ++reading->lines;
+}
+
+void KeepReading(const TextBlock& text, UINT format) {
+    ReadText(text, &g_viewer.reading);
+    g_viewer.reading.sequence = ClipboardSequence();
+    g_viewer.reading.format = format;
+}
+
+UINT ShownTextFormat() {
+    UINT format = g_viewer.current_format;
+    if (format == CF_TEXT) return PlacedTextFormat();
+    bool chosen = format == g_viewer.priority_list[0];
+    return chosen && (format == CF_UNICODETEXT || format == CF_OEMTEXT) ? format : 0;
+}
+
+void ReadShownText(HWND window) {
+    ForgetReading();
+    if (g_viewer.current_format != CF_TEXT && ShownTextFormat() == 0) return;
+    if (!OpenClipboardToRead(window)) return;
+    UINT format = ShownTextFormat();
+    TextBlock text;
+    if (format != 0 && LockTextBlock(format, &text)) {
+        KeepReading(text, format);
+        UnlockTextBlock(text);
+    }
+    CloseClipboard();
+}
+
+void ForgetReading() {
+    g_viewer.reading = TextReading();
+}
+
+size_t FlagTagsEnd(const TextBlock& text, size_t at) {
+    if (!text.wide) return at;
+    const WCHAR* units = static_cast<const WCHAR*>(text.data);
+    size_t end = at;
+    while (end < text.units) {
+        uint32_t code_point;
+        size_t next = DecodeUnits(units, text.units, end, &code_point);
+        if (ClassifyCodePoint(code_point) != kTagCharacter) break;
+        end = next;
+        if (code_point == kCancelTag) return end;
+    }
+    return at;
+}
+
+bool CleaningChangesText(const TextReading& reading) {
+    return reading.removable + reading.spaces_made > 0 &&
+           reading.removable + reading.break_units < reading.length;
+}
+
+namespace {
+
+constexpr WCHAR kSeparator[] = WIDE_TEXT(" \u00B7 ");
+constexpr size_t kDigitsRoom = 24;
+
+struct KindWords {
+    const char* one;
+    const char* many;
+};
+
+// The counted kinds' words, in the kinds' order.
+constexpr KindWords kKindWords[kCountedKinds] = {
+    {"zero-width", "zero-width"},
+    {"no-break space", "no-break spaces"},
+    {"other space", "other spaces"},
+    {"direction control", "direction controls"},
+    {"control character", "control characters"},
+    {"BOM", "BOMs"},
+    {"soft hyphen", "soft hyphens"},
+    {"tag", "tags"},
+    {"unpaired surrogate", "unpaired surrogates"},
+};
+
+constexpr const char* kEndings[] = {"ends in no line break", "ends in CR LF", "ends in LF",
+                                    "ends in CR"};
+
+// Text written into a buffer of known size, cut at its end.
+struct Writer {
+    WCHAR* text;
+    size_t size;
+    size_t at;
+};
+
+void Append(Writer* writer, const char* words) {
+    while (*words && writer->at + 1 < writer->size) {
+        writer->text[writer->at++] = static_cast<unsigned char>(*words++);
+    }
+    writer->text[writer->at] = 0;
+}
+
+void AppendSeparator(Writer* writer) {
+    for (const WCHAR* unit = kSeparator; *unit && writer->at + 1 < writer->size; ++unit) {
+        writer->text[writer->at++] = *unit;
+    }
+    writer->text[writer->at] = 0;
+}
+
+void AppendCount(Writer* writer, size_t count, const char* one, const char* many) {
+    char digits[kDigitsRoom];
+    size_t at = sizeof digits;
+    digits[--at] = 0;
+    do {
+        digits[--at] = static_cast<char>('0' + count % 10);
+        count /= 10;
+    } while (count > 0);
+    Append(writer, digits + at);
+    Append(writer, " ");
+    Append(writer, digits[at] == '1' && digits[at + 1] == 0 ? one : many);
+}
+
+}  // namespace
+
+void DescribeReading(const TextReading& reading, WCHAR* text, size_t size) {
+    if (size == 0) return;
+    Writer writer = {text, size, 0};
+    text[0] = 0;
+    AppendCount(&writer, reading.lines, "line", "lines");
+    AppendSeparator(&writer);
+    Append(&writer, kEndings[reading.ending]);
+    for (int kind = 0; kind < kCountedKinds; ++kind) {
+        if (reading.counts[kind] == 0) continue;
+        AppendSeparator(&writer);
+        AppendCount(&writer, reading.counts[kind], kKindWords[kind].one, kKindWords[kind].many);
+    }
+}

@@ -1,0 +1,40 @@
+// One reading of a whole text, made once for each content in one pass: how
+// many lines it has, how it ends, how many hidden characters of each kind
+// it holds, and what removing them would change. The status bar tells it,
+// and the remover decides from it.
+#pragma once
+
+#include <cstddef>
+
+#include "clip/clipboard_text.h"
+#include "clip/hidden_characters.h"
+
+// Reads the whole text of the block: one pass, nothing read past its end.
+void ReadText(const TextBlock& text, TextReading* reading);
+
+// With the clipboard open: reads the block of text `format` into the
+// viewer's reading, which is then of the clipboard's content now.
+void KeepReading(const TextBlock& text, UINT format);
+
+// The text format the window shows: the one placed first under Default, a
+// chosen Unicode, plain or OEM text; 0 for anything else.
+UINT ShownTextFormat();
+
+// Makes the viewer's reading of the text the window shows, opening the
+// clipboard for it; none when it shows no text or the clipboard cannot be
+// read. For a view switched on, or another format chosen.
+void ReadShownText(HWND window);
+
+void ForgetReading();
+
+// Where the tag run that follows a waving black flag at `at` ends, when it
+// ends with a cancel tag: a subdivision flag, kept whole. Otherwise `at`.
+size_t FlagTagsEnd(const TextBlock& text, size_t at);
+
+// Whether removing hidden characters changes the text and leaves more than
+// line breaks: a text of nothing else is left as it is.
+bool CleaningChangesText(const TextReading& reading);
+
+// The status bar's words for the reading: "5 lines · ends in CR LF ·
+// 2 zero-width · ..."; at most `size` units with the NUL.
+void DescribeReading(const TextReading& reading, WCHAR* text, size_t size);
