@@ -90,7 +90,31 @@ void PaintBitmapHandle(HDC dc, const RECT& client) {
     DeleteDC(memory);
 }
 
+// The size of the DIB PaintDib draws: one whose rows lie inside its block.
+bool ReadDibSize(SIZE* size) {
+    HANDLE block = GetClipboardData(CF_DIB);
+    const char* bytes = block ? static_cast<const char*>(GlobalLock(block)) : nullptr;
+    if (!bytes) return false;
+    bool drawn = DibPixels(bytes, GlobalSize(block)) != nullptr;
+    if (drawn) {
+        BITMAPINFOHEADER header;
+        std::memcpy(&header, bytes, sizeof header);
+        *size = {header.biWidth, header.biHeight < 0 ? -header.biHeight : header.biHeight};
+    }
+    GlobalUnlock(block);
+    return drawn;
+}
+
 }  // namespace
+
+bool ReadBitmapSize(SIZE* size) {
+    if (!BitmapComesFirst() && ReadDibSize(size)) return true;
+    HANDLE bitmap = GetClipboardData(CF_BITMAP);
+    BITMAP header;
+    if (!bitmap || GetObjectA(bitmap, sizeof header, &header) != sizeof header) return false;
+    *size = {header.bmWidth, header.bmHeight};
+    return true;
+}
 
 // Drawn from the format its owner placed.
 void PaintBitmap(HWND window, HDC dc, const RECT& client) {

@@ -5,16 +5,14 @@
 #include "clip/clipboard_text.h"
 #include "clip/kept_text.h"
 #include "clip/private_content.h"
+#include "clip/text_reading.h"
 
 namespace {
 
 constexpr UINT kMessageFlags = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
 constexpr UINT kTextFlags = 0;
 constexpr UINT kChosenFormatFlags = DT_EXPANDTABS | DT_WORDBREAK;
-constexpr char kCannotOpen[] = "Unable to open clipboard.";
 constexpr char kNoDataOfFormat[] = "No data of this format in clipboard.";
-constexpr char kNoTextOrBitmap[] = "No TEXT or BITMAP data in clipboard.";
-constexpr char kPrivateData[] = "Private data in clipboard.";
 
 // One more line is laid out than fits, for the partly visible one. A
 // wrapped row holds at most one character for every two units, since every
@@ -63,77 +61,7 @@ size_t SkipLineBreak(const TextBlock& text, size_t at) {
 // A line is read and measured for at most this many units; zero-width
 // characters aside, a client area 4095 pixels wide shows fewer.
 constexpr size_t kMaxLineUnits = 8192;
-constexpr int kMeasuredUnits = 128;
-constexpr WCHAR kPrefix = '&';
 constexpr WCHAR kKeptLineEnd = '\n';
-
-// Wine's DrawText drops every unit of a line past the 1,024th, so a longer
-// line is drawn in pieces of at most this many units.
-constexpr size_t kMostPieceUnits = 1000;
-constexpr UINT kPieceFlags = kTextFlags | DT_NOCLIP;
-
-// Up to kMeasuredUnits units as the line shows them, from `at`: a mnemonic
-// "&" hides itself, and "&&" shows one. `origin` keeps where each shown
-// unit's source starts. A surrogate pair is never cut in two.
-int TakeShownUnits(const WCHAR* line, size_t count, size_t* at, WCHAR* shown, size_t* origin) {
-    int taken = 0;
-    while (taken < kMeasuredUnits && *at < count) {
-        origin[taken] = *at;
-        if (line[*at] == kPrefix && *at + 1 < count) ++*at;
-        shown[taken++] = line[(*at)++];
-    }
-    if (taken > 1 && *at < count && IsHighSurrogate(shown[taken - 1])) *at = origin[--taken];
-    return taken;
-}
-
-// Units [start, end) of the line, `left` pixels right of the rectangle's
-// left edge.
-void DrawPiece(HDC dc, const WCHAR* line, size_t start, size_t end, LONG left, RECT rect) {
-    rect.left += left;
-    DrawTextW(dc, line + start, static_cast<int>(end - start), &rect, kPieceFlags);
-}
-
-// Where the visible part of a line ends, in a client area `width` pixels
-// wide: before the first character that starts right of its edge and takes
-// room, so that zero-width ones (combining marks, joiners, selectors)
-// behind the last visible one stay.
-size_t VisibleEnd(const size_t* origin, const int* extents, int taken, LONG left, LONG width) {
-    for (int k = 0; k < taken; ++k) {
-        LONG start = k ? extents[k - 1] : 0;
-        if (left + start >= width && extents[k] > start) return origin[k];
-    }
-    return SIZE_MAX;
-}
-
-// Draws the units of the line that reach into the rectangle and returns
-// how many that is. Pieces start where groups of measured units start, so
-// no piece splits an "&x" pair or a surrogate pair, and each is drawn where
-// the measured text before it ends.
-size_t DrawPieces(HDC dc, const WCHAR* line, size_t count, const RECT& rect) {
-    WCHAR shown[kMeasuredUnits];
-    size_t origin[kMeasuredUnits];
-    int extents[kMeasuredUnits];
-    LONG left = 0;
-    size_t piece = 0;
-    LONG piece_left = 0;
-    size_t end = count;
-    for (size_t at = 0; at < count;) {
-        size_t group = at;
-        int taken = TakeShownUnits(line, count, &at, shown, origin);
-        if (at - piece > kMostPieceUnits) {
-            DrawPiece(dc, line, piece, group, piece_left, rect);
-            piece = group;
-            piece_left = left;
-        }
-        SIZE size;
-        if (!GetTextExtentExPointW(dc, shown, taken, 0, nullptr, extents, &size)) break;
-        end = std::min(count, VisibleEnd(origin, extents, taken, left, rect.right));
-        if (end < count) break;
-        left += extents[taken - 1];
-    }
-    DrawPiece(dc, line, piece, end, piece_left, rect);
-    return end;
-}
 
 // The pieces are clipped to the whole line, not each to its own start, and
 // draw no background: a glyph that reaches into the piece before it (the
@@ -143,7 +71,8 @@ size_t DrawVisibleLine(HDC dc, const WCHAR* line, size_t count, const RECT& rect
     int saved = SaveDC(dc);
     IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
     SetBkMode(dc, TRANSPARENT);
-    size_t end = DrawPieces(dc, line, count, rect);
+    LONG width;
+    size_t end = DrawPieces(dc, line, count, rect, kTextFlags, &width);
     RestoreDC(dc, saved);
     return end;
 }
@@ -202,13 +131,100 @@ void DrawKeptLines(HDC dc, const RECT& client) {
     RestoreFont(dc, previous_font);
 }
 
-// The text format that was placed is read once for each content, and just
-// its visible lines converted, so that painting never makes the platform
-// convert the whole text; a repaint draws what was kept. A pending title
-// is made from the text itself.
-void PaintText(HWND window, HDC dc, const RECT& client) {
-    if (!g_viewer.title_pending && KeptTextFits(CF_TEXT, client)) {
+// With the view on, each break ends a row: CR LF is one, a lone CR or LF
+// one each ("\n\r" two). Returns where the row's break ends.
+size_t RowBreakEnd(const TextBlock& text, size_t end) {
+    if (EndsText(text, end)) return end;
+    size_t next = end + 1;
+    if (TextUnit(text, end) == kCarriageReturn && !EndsText(text, next) &&
+        TextUnit(text, next) == kLineFeed) {
+        ++next;
+    }
+    return next;
+}
+
+constexpr unsigned char kKeptRowEnd = 0xFF;  // no HiddenKind has this value
+constexpr size_t kMostBreakUnits = 2;
+
+// The laid-out part of a row and its units' kinds, kept behind the rows
+// before it.
+void KeepMarkedRow(const WCHAR* units, const unsigned char* kinds, size_t count) {
+    WCHAR* room = KeepRoom(count + 1);
+    unsigned char* kept_kinds = KeptKinds(room);
+    if (!room || !kept_kinds) return;
+    std::copy(units, units + count, room);
+    std::copy(kinds, kinds + count, kept_kinds);
+    room[count] = kKeptLineEnd;
+    kept_kinds[count] = kKeptRowEnd;
+}
+
+// One row of the text, its break included, and its units' kinds, made once
+// here for every repaint that follows.
+size_t ReadRow(const TextBlock& text, size_t start, size_t end, size_t next, WCHAR* units,
+               unsigned char* kinds) {
+    size_t count = ConvertText(text, start, end, units, kMaxLineUnits - kMostBreakUnits);
+    for (size_t at = end; at < next; ++at) units[count++] = static_cast<WCHAR>(TextUnit(text, at));
+    ClassifyUnits(units, count, text.wide, kinds);
+    return count;
+}
+
+// The text with its hidden characters shown, from the top-left corner, a
+// row for each line break and only the rows that can show; keeps what it
+// laid out.
+void DrawMarkedText(HDC dc, const TextBlock& text, const RECT& client) {
+    HGDIOBJ previous_font = SelectTextFont(dc);
+    VisibleArea area = MeasureVisibleArea(dc, client);
+    RECT row_rect = client;
+    size_t start = 0;
+    for (int row = 0; row < area.lines; ++row) {
+        size_t end = FindLineEnd(text, start);
+        size_t next = RowBreakEnd(text, end);
+        WCHAR units[kMaxLineUnits];
+        unsigned char kinds[kMaxLineUnits];
+        size_t count = ReadRow(text, start, end, next, units, kinds);
+        row_rect.top = client.top + row * area.line_height;
+        size_t shown = DrawMarkedRow(dc, units, kinds, count, row_rect, area.line_height);
+        KeepMarkedRow(units, kinds, shown);
+        if (next == end) break;
+        start = next;
+    }
+    RestoreFont(dc, previous_font);
+}
+
+// The kept rows and their kinds, drawn where they were drawn when the text
+// was read; nothing is classified again.
+void DrawKeptMarkedRows(HDC dc, const RECT& client) {
+    HGDIOBJ previous_font = SelectTextFont(dc);
+    VisibleArea area = MeasureVisibleArea(dc, client);
+    RECT row_rect = client;
+    const KeptText& kept = g_viewer.kept_text;
+    size_t start = 0;
+    for (int row = 0; start < kept.count; ++row) {
+        size_t end =
+            std::find(kept.kinds + start, kept.kinds + kept.count, kKeptRowEnd) - kept.kinds;
+        row_rect.top = client.top + row * area.line_height;
+        DrawMarkedRow(dc, kept.units + start, kept.kinds + start, end - start, row_rect,
+                      area.line_height);
+        start = end + 1;
+    }
+    RestoreFont(dc, previous_font);
+}
+
+void DrawKeptText(HDC dc, const RECT& client) {
+    if (g_viewer.kept_text.kinds) {
+        DrawKeptMarkedRows(dc, client);
+    } else {
         DrawKeptLines(dc, client);
+    }
+}
+
+// The text format that was placed (`shown` CF_TEXT), or a chosen one, is
+// read once for each content, and just its visible lines converted, so that
+// painting never makes the platform convert the whole text; a repaint draws
+// what was kept. A pending title is made from the text itself.
+void PaintText(HWND window, HDC dc, const RECT& client, UINT shown) {
+    if (!g_viewer.title_pending && KeptTextFits(shown, client)) {
+        DrawKeptText(dc, client);
         return;
     }
     if (!OpenClipboardToPaint(window)) {
@@ -216,11 +232,17 @@ void PaintText(HWND window, HDC dc, const RECT& client) {
         return;
     }
     TextBlock text;
-    if (LockTextBlock(PlacedTextFormat(), &text)) {
-        StartKeepingText(CF_TEXT, client);
-        DrawVisibleText(dc, text, client);
+    if (LockTextBlock(shown == CF_TEXT ? PlacedTextFormat() : shown, &text)) {
+        StartKeepingText(shown, client, g_viewer.show_hidden);
+        if (g_viewer.show_hidden) {
+            DrawMarkedText(dc, text, client);
+        } else {
+            DrawVisibleText(dc, text, client);
+        }
         if (g_viewer.title_pending) SetTextTitle(window, text);
         UnlockTextBlock(text);
+    } else if (!text.handle && shown != CF_TEXT) {
+        DrawCentredMessage(dc, client, kNoDataOfFormat);
     }
     CloseClipboard();
 }
@@ -288,9 +310,13 @@ void PaintChosenFormat(HDC dc, const RECT& client) {
     }
 }
 
+// With the view on, a chosen Unicode or OEM text is drawn in rows, as the
+// default display draws text, not wrapped.
 void PaintChosenOrNothing(HWND window, HDC dc, const RECT& client) {
     bool chosen = g_viewer.current_format == g_viewer.priority_list[0];
-    if (chosen && KeptTextFits(g_viewer.current_format, client)) {
+    if (chosen && g_viewer.show_hidden && ShownTextFormat() != 0) {
+        PaintText(window, dc, client, g_viewer.current_format);
+    } else if (chosen && KeptTextFits(g_viewer.current_format, client)) {
         DrawWrapped(dc, client, g_viewer.kept_text.units, g_viewer.kept_text.count);
     } else if (chosen && OpenClipboardToPaint(window)) {
         PaintChosenFormat(dc, client);
@@ -307,11 +333,11 @@ void PaintContents(HWND window) {
     HDC dc = BeginPaint(window, &ps);
     if (!dc) return;
     RECT client;
-    GetClientRect(window, &client);
+    GetContentsRect(window, &client);
     if (ClipboardIsPrivate()) {
         DrawCentredMessage(dc, client, kPrivateData);
     } else if (g_viewer.current_format == CF_TEXT) {
-        PaintText(window, dc, client);
+        PaintText(window, dc, client, CF_TEXT);
     } else if (g_viewer.current_format == CF_BITMAP) {
         PaintBitmap(window, dc, client);
     } else {

@@ -89,6 +89,7 @@ void RecreateTextFont(HWND window) {
     DropKeptText();
     DeleteTextFont();
     MakeTextFont();
+    FitStatusBar();
     InvalidateRect(window, nullptr, TRUE);
 }
 

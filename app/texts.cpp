@@ -4,6 +4,9 @@ const WCHAR kClassName[] = WIDE_TEXT("Varnelo");
 const WCHAR kWindowTitle[] = WIDE_TEXT("Varnelo for Win/95");
 const char kHelpCaption[] = "Varnelo for Win/95";
 const char kAboutCaption[] = "About Varnelo";
+const char kCannotOpen[] = "Unable to open clipboard.";
+const char kNoTextOrBitmap[] = "No TEXT or BITMAP data in clipboard.";
+const char kPrivateData[] = "Private data in clipboard.";
 
 const char HelpText[] =
     "This program removes the annoying CR/LF at the end of all TEXT data Copied to the "

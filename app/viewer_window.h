@@ -10,6 +10,10 @@ extern const char kHelpCaption[];
 extern const char kAboutCaption[];
 extern const char HelpText[];
 extern const char AboutText[];
+// The messages the window and the status bar show instead of text.
+extern const char kCannotOpen[];
+extern const char kNoTextOrBitmap[];
+extern const char kPrivateData[];
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);
 
@@ -29,6 +33,34 @@ void PaintContents(HWND window);
 // View/Show hidden characters: the view marks what a paste delivers.
 void ToggleHiddenView(HWND window);
 
+// The status bar of a view started on (-show); none otherwise.
+void StartHiddenView(HWND window);
+
+// The status bar's text, told again from the reading of the content now:
+// after a change, a retry of the text, a format choice. Reads text only
+// for a format choice, which no change has read.
+void ShowStatusText(HWND window);
+void FollowFormatChoice(HWND window);
+
+// WM_SIZE and a new font: the status bar at the window's foot.
+void FitStatusBar();
+
+// The client area the contents are drawn in: above the status bar.
+void GetContentsRect(HWND window, RECT* client);
+
+// Draws the units of the line that reach into the rectangle, in pieces that
+// Wine's DrawText draws whole, and returns how many that is; `width` is
+// how far they reach when all are drawn.
+size_t DrawPieces(HDC dc, const WCHAR* line, size_t count, const RECT& rect, UINT flags,
+                  LONG* width);
+
+// With the view on: one row with each hidden character, TAB and line break
+// as a framed token and the runs between them drawn each on its own, from
+// the rectangle's left edge, as far as its right edge. Returns how many of
+// the units it laid out.
+size_t DrawMarkedRow(HDC dc, const WCHAR* units, const unsigned char* kinds, size_t count,
+                     const RECT& rect, int line_height);
+
 // A paint that cannot read the clipboard is tried again shortly, on this
 // timer, instead of showing its message until the next change.
 constexpr UINT_PTR kRepaintTimerId = 2;
@@ -38,6 +70,9 @@ void RepaintAfterFailedRead(HWND window);
 // The clipboard's bitmap at its own size from the top-left corner of the
 // client area, cut at its edges.
 void PaintBitmap(HWND window, HDC dc, const RECT& client);
+
+// With the clipboard open: the pixel size of the bitmap PaintBitmap draws.
+bool ReadBitmapSize(SIZE* size);
 
 // The system's message font for the window's DPI, in which the clipboard's
 // text is drawn.

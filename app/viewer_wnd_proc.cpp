@@ -70,9 +70,11 @@ void OnCommand(HWND window, UINT id) {
             break;
         case IDM_DEFAULT:
             SelectDefaultFormat(window);
+            FollowFormatChoice(window);
             break;
         default:
             SelectListedFormat(window, id);
+            FollowFormatChoice(window);
             break;
     }
 }
@@ -105,6 +107,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
         case WM_CREATE:
             CreateTextFont(window);
+            StartHiddenView(window);
             JoinViewerChain(window);
             return 0;
         case WM_DESTROY:
@@ -117,13 +120,19 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             DropKeptText();
             g_viewer.repaint_tries = 0;
             ClipboardChanged(window, wParam, lParam);
+            ShowStatusText(window);
             return 0;
         case kDeferredChangeMessage:
             DeferredClipboardChange(window, wParam, lParam);
+            ShowStatusText(window);
             return 0;
         case WM_TIMER:
             if (wParam == kRetryTimerId) RetryClipboardText(window);
+            if (wParam == kRetryTimerId) ShowStatusText(window);
             if (wParam == kRepaintTimerId) RepaintAfterFailedRead(window);
+            return 0;
+        case WM_SIZE:
+            FitStatusBar();
             return 0;
         case WM_PAINT:
             PaintContents(window);

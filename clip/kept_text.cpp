@@ -24,8 +24,17 @@ bool Grow(size_t units) {
     void* grown = HeapReAlloc(GetProcessHeap(), 0, kept.units, capacity * sizeof(WCHAR));
     if (!grown) return false;
     kept.units = static_cast<WCHAR*>(grown);
+    if (kept.kinds) {
+        grown = HeapReAlloc(GetProcessHeap(), 0, kept.kinds, capacity);
+        if (!grown) return false;
+        kept.kinds = static_cast<unsigned char*>(grown);
+    }
     kept.capacity = capacity;
     return true;
+}
+
+void FreeKept(void* memory) {
+    if (memory) HeapFree(GetProcessHeap(), 0, memory);
 }
 
 }  // namespace
@@ -42,13 +51,24 @@ bool KeptTextFits(UINT format, const RECT& client) {
            kept.sequence == ClipboardSequence();
 }
 
-bool StartKeepingText(UINT format, const RECT& client) {
+bool StartKeepingText(UINT format, const RECT& client, bool with_kinds) {
     DropKeptText();
     DWORD sequence = ClipboardSequence();
     void* units = HeapAlloc(GetProcessHeap(), 0, kFirstRoom * sizeof(WCHAR));
-    if (!units) return false;
-    g_viewer.kept_text = {
-        static_cast<WCHAR*>(units), 0, kFirstRoom, sequence, format, client.right, client.bottom};
+    void* kinds = with_kinds ? HeapAlloc(GetProcessHeap(), 0, kFirstRoom) : nullptr;
+    if (!units || (with_kinds && !kinds)) {
+        FreeKept(units);
+        FreeKept(kinds);
+        return false;
+    }
+    g_viewer.kept_text = {static_cast<WCHAR*>(units),
+                          static_cast<unsigned char*>(kinds),
+                          0,
+                          kFirstRoom,
+                          sequence,
+                          format,
+                          client.right,
+                          client.bottom};
     return true;
 }
 
@@ -64,11 +84,17 @@ WCHAR* KeepRoom(size_t units) {
     return room;
 }
 
+unsigned char* KeptKinds(const WCHAR* room) {
+    const KeptText& kept = g_viewer.kept_text;
+    return kept.kinds ? kept.kinds + (room - kept.units) : nullptr;
+}
+
 void GiveBackRoom(size_t units) {
     g_viewer.kept_text.count -= units;
 }
 
 void DropKeptText() {
-    if (g_viewer.kept_text.units) HeapFree(GetProcessHeap(), 0, g_viewer.kept_text.units);
+    FreeKept(g_viewer.kept_text.units);
+    FreeKept(g_viewer.kept_text.kinds);
     g_viewer.kept_text = KeptText();
 }

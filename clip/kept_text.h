@@ -19,12 +19,17 @@ DWORD ClipboardSequence();
 bool KeptTextFits(UINT format, const RECT& client);
 
 // With the clipboard open: drops what was kept and starts keeping for its
-// content, `format` and the client area; false when there is no memory.
-bool StartKeepingText(UINT format, const RECT& client);
+// content, `format` and the client area, and each unit's kind too when
+// `with_kinds`; false when there is no memory.
+bool StartKeepingText(UINT format, const RECT& client, bool with_kinds = false);
 
 // Room for `units` more characters behind those kept, to be written at
 // once; null, with nothing kept any more, when there is no memory for it.
 WCHAR* KeepRoom(size_t units);
+
+// The kinds kept beside the units of `room`, which KeepRoom gave; null
+// when no kinds are kept.
+unsigned char* KeptKinds(const WCHAR* room);
 
 // Gives back the last `units` of the room that were not written.
 void GiveBackRoom(size_t units);

@@ -22,9 +22,12 @@ constexpr int kMarkKinds = 4;             // the private, history and cloud mark
 
 // The characters a paint of text drew for the clipboard's content of
 // `sequence`, shown in `format` in a client area of up to `width` x
-// `height` pixels; nothing is kept while `units` is null.
+// `height` pixels; nothing is kept while `units` is null. With the hidden
+// characters shown, `kinds` holds each unit's HiddenKind, so that a repaint
+// does not classify them again; null otherwise.
 struct KeptText {
     WCHAR* units = nullptr;
+    unsigned char* kinds = nullptr;
     size_t count = 0;
     size_t capacity = 0;
     DWORD sequence = 0;
@@ -76,6 +79,8 @@ struct ViewerState {
     BOOL clean_hidden = FALSE;
     // -show: the view marks what a paste delivers, and the status bar counts it.
     BOOL show_hidden = FALSE;
+    // The status bar at the window's foot while the view is on; null otherwise.
+    HWND status_bar = nullptr;
     BOOL title_pending = FALSE;
     char other_title[kOtherTitleSize] = "[Other]";
     HWND next_viewer = nullptr;

@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, which it builds on: the status bar.
+#include <commctrl.h>
 #else
 #include "sim/sim_win32.h"
 #endif

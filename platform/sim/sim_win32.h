@@ -192,6 +192,7 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SIZE 0x0005
+#define WM_SETFONT 0x0030
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
 #define WM_PAINT 0x000F
@@ -283,7 +284,12 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define COLOR_WINDOW 5
+#define COLOR_WINDOWTEXT 8
+#define COLOR_HIGHLIGHT 13
+#define COLOR_GRAYTEXT 17
 #define WS_OVERLAPPEDWINDOW 0x00CF0000
+#define WS_CHILD 0x40000000
+#define WS_VISIBLE 0x10000000
 #define CW_USEDEFAULT ((int)0x80000000)
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define VK_F1 0x70
@@ -417,6 +423,11 @@ int WINAPI GetDeviceCaps(HDC dc, int index);
 int WINAPI MulDiv(int number, int numerator, int denominator);
 HDC WINAPI CreateCompatibleDC(HDC dc);
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+// System colours are fixed; their brushes are the system's, never freed.
+DWORD WINAPI GetSysColor(int index);
+HBRUSH WINAPI GetSysColorBrush(int index);
+int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour);
 // Text has no background and nothing is clipped in the simulation; the
 // mode and the clip are not kept.
 int WINAPI SetBkMode(HDC dc, int mode);
@@ -538,3 +549,14 @@ int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int co
 
 // Strings: %d, %u, %s and %%, at most 1024 bytes with the NUL, as in USER32
 int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
+
+// Common controls: the status bar's class, registered by InitCommonControlsEx.
+// A status bar of the simulation is 20 pixels high.
+#define ICC_BAR_CLASSES 0x00000004
+#define SBARS_SIZEGRIP 0x0100
+#define STATUSCLASSNAMEW u"msctls_statusbar32"
+struct INITCOMMONCONTROLSEX {
+    DWORD dwSize;
+    DWORD dwICC;
+};
+BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
