@@ -276,8 +276,8 @@ bool ExpectScreen(const e2e::Driver& driver, const e2e::Varnelo& varnelo, const 
 
 // The title is set while the window is created, before it is shown; so
 // the show state is waited for.
-bool StartShown(const e2e::Driver& driver, e2e::Varnelo* varnelo) {
-    if (!e2e::StartWithEmptyClipboard(driver, "-normal", varnelo)) return false;
+bool StartShown(const e2e::Driver& driver, e2e::Varnelo* varnelo, const char* options = "-normal") {
+    if (!e2e::StartWithEmptyClipboard(driver, options, varnelo)) return false;
     HWND window = varnelo->window;
     return e2e::Expect(
         e2e::WaitUntil([window] { return IsWindowVisible(window) && !IsIconic(window); },
@@ -537,6 +537,153 @@ bool TextFollowsTheDpi(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo) && StartsAtHighDpi(driver);
 }
 
+// --- Hidden characters --------------------------------------------------------
+
+const wchar_t kHiddenText[] =
+    L"curl\u00a0-fsSL https://example.com/install.sh | sh\r\n"
+    L"rm\u200b -rf build\u200b/\r\n"
+    L"# access granted \u202etfel ot thgir\u202c ok\r\n"
+    L"bell\u0007 esc\u001b[201~ tab\u0009here\r\n"
+    L"\ufeffBOM and soft\u00adhyphen\r\n";
+const wchar_t kHiddenStatus[] =
+    L"5 lines \u00b7 ends in CR LF \u00b7 2 zero-width \u00b7 1 no-break space \u00b7 "
+    L"2 direction controls \u00b7 2 control characters \u00b7 1 BOM \u00b7 1 soft hyphen";
+const int kHiddenLines = 5;
+const int kOverriddenLine = 2;
+const wchar_t kOverriddenRun[] = L"tfel ot thgir";
+
+// The status bar's one text, read across processes; empty without a bar.
+std::wstring StatusText(const e2e::Varnelo& varnelo) {
+    HWND bar = FindWindowExW(varnelo.window, nullptr, L"msctls_statusbar32", nullptr);
+    wchar_t text[512] = L"";
+    if (bar)
+        SendMessageW(bar, WM_GETTEXT, sizeof text / sizeof *text, reinterpret_cast<LPARAM>(text));
+    return bar ? text : L"";
+}
+
+bool ShowsStatus(const e2e::Varnelo& varnelo, const std::wstring& expected) {
+    const bool shown =
+        e2e::WaitUntil([&] { return StatusText(varnelo) == expected; }, e2e::kChangeTimeoutMs);
+    return e2e::ExpectEqual("the status bar's text", StatusText(varnelo), expected) && shown;
+}
+
+int MessageFontHeight() {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(screen, font);
+    TEXTMETRICW text = {};
+    GetTextMetricsW(screen, &text);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(font);
+    return text.tmHeight;
+}
+
+// The rightmost pixel that is not the window's white in rows [top, top + height).
+int RightmostInk(const Screenshot& shot, int top, int height) {
+    int right = -1;
+    for (int y = top; y < top + height && y < shot.height; ++y) {
+        for (int x = right + 1; x < shot.width; ++x) {
+            if (IsDark(shot, x, y, 3 * 255)) right = x;
+        }
+    }
+    return right;
+}
+
+// Whether the run, drawn here alone, shows somewhere in the row exactly.
+bool ShowsRunInRow(const Screenshot& shot, const std::wstring& run, int top, int height) {
+    Screenshot alone;
+    if (!RenderLine(run, shot.width, height, &alone)) return false;
+    const Ink ink = FindInk(alone, 3 * 255);
+    for (int x = 0; x + ink.right - ink.left < shot.width; ++x) {
+        bool same = true;
+        for (int y = 0; y < height && same; ++y) {
+            for (int dx = 0; dx <= ink.right - ink.left && same; ++dx) {
+                same = PixelAt(shot, x + dx, top + y) == PixelAt(alone, ink.left + dx, y);
+            }
+        }
+        if (same) return true;
+    }
+    return false;
+}
+
+// Every line reaches further right with its tokens, and the letters after
+// the override show in the order they are stored.
+bool ShowsTokens(const Screenshot& off, const Screenshot& on, std::string* found) {
+    const int height = MessageFontHeight();
+    bool further = true;
+    *found = "right ends";
+    for (int line = 0; line < kHiddenLines; ++line) {
+        const int right_off = RightmostInk(off, line * height, height);
+        const int right_on = RightmostInk(on, line * height, height);
+        *found += " " + std::to_string(right_off) + "->" + std::to_string(right_on);
+        further = further && right_on > right_off;
+    }
+    const bool in_order = ShowsRunInRow(on, kOverriddenRun, kOverriddenLine * height, height);
+    if (!in_order) *found += ", the run after the override not in stored order";
+    return further && in_order;
+}
+
+bool SameScreen(const Screenshot& expected, const Screenshot& shot, std::string* found) {
+    *found = "pixels unlike those before the view was turned on";
+    return shot.width == expected.width && shot.height == expected.height &&
+           shot.pixels == expected.pixels;
+}
+
+// With the view on, each hidden character, tab and line break stands where a
+// paste delivers it, and the status bar tells what the paste holds; turned
+// off, the window shows what it showed before.
+bool HiddenCharactersShown(const e2e::Driver& driver) {
+    e2e::RunningVarnelo varnelo;
+    Screenshot off;
+    if (!StartShown(driver, &varnelo) || !e2e::PlaceUnicodeText(driver.owner, kHiddenText) ||
+        !e2e::WaitUntil([&] { return e2e::WindowTitleW(varnelo.window).size() > 2; },
+                        e2e::kChangeTimeoutMs) ||
+        !ExpectScreen(driver, varnelo, "hidden_off", ShowsWrappedLines, "the five lines") ||
+        !CaptureClientArea(varnelo.window, &off)) {
+        return false;
+    }
+    const ScreenCheck shows_tokens = [&](const Screenshot& shot, std::string* found) {
+        return ShowsTokens(off, shot, found);
+    };
+    const ScreenCheck same_as_off = [&](const Screenshot& shot, std::string* found) {
+        return SameScreen(off, shot, found);
+    };
+    return e2e::SendCommand(varnelo, IDM_SHOW_HIDDEN) && ShowsStatus(varnelo, kHiddenStatus) &&
+           ExpectScreen(driver, varnelo, "hidden_on", shows_tokens,
+                        "tokens after every line, the override's run in stored order") &&
+           e2e::SendCommand(varnelo, IDM_SHOW_HIDDEN) && ShowsStatus(varnelo, L"") &&
+           ExpectScreen(driver, varnelo, "hidden_off_again", same_as_off,
+                        "the pixels from before the view was on") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
+// -show starts with the view on; text without a break says so. The five
+// lines are kept at 144 DPI as well, to look at.
+bool HiddenViewFromTheStart(const e2e::Driver& driver) {
+    DWORD before = 0, size = sizeof before;
+    RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &before,
+                 &size);
+    e2e::RunningVarnelo varnelo;
+    const bool started = e2e::Expect(SetLogPixels(kHighDpi), "LogPixels is 144") &&
+                         StartShown(driver, &varnelo, "-normal -show");
+    SetLogPixels(before);
+    const ScreenCheck any = [](const Screenshot&, std::string* found) {
+        *found = "a screenshot";
+        return true;
+    };
+    return started && ShowsStatus(varnelo, L"No TEXT or BITMAP data in clipboard.") &&
+           e2e::PlaceUnicodeText(driver.owner, L"pic") &&
+           ShowsStatus(varnelo, L"1 line \u00b7 ends in no line break") &&
+           e2e::PlaceUnicodeText(driver.owner, kHiddenText) &&
+           ShowsStatus(varnelo, kHiddenStatus) &&
+           ExpectScreen(driver, varnelo, "hidden_on_144", any, "a screenshot") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"message_when_nothing_to_show", MessageWhenNothingToShow},
     {"text_from_the_top_left_corner", TextFromTheTopLeftCorner},
@@ -547,6 +694,8 @@ const e2e::TestCase kCases[] = {
     {"every_script_drawn_as_itself", EveryScriptDrawnAsItself},
     {"same_pixels_when_repainted_and_changed", SamePixelsWhenRepaintedAndChanged},
     {"text_follows_the_dpi", TextFollowsTheDpi},
+    {"hidden_characters_shown", HiddenCharactersShown},
+    {"hidden_view_from_the_start", HiddenViewFromTheStart},
 };
 
 }  // namespace
