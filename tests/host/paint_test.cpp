@@ -422,4 +422,41 @@ TEST_F(PaintTest, ChosenFormatShowsTheRowsAfterAWordLongerThanTheWindow) {
     }
 }
 
+// With hidden characters shown, a row of 100,000 zero-width spaces is laid
+// out only as far as the right edge, and a lone surrogate at the end of a
+// block without a terminator is a token, read no further. A repaint draws
+// the same from what was kept, reads nothing, and no paint leaves a GDI
+// object behind.
+TEST_F(PaintTest, HiddenViewLaysOutTokensToTheRightEdgeAndNeverPastTheBlock) {
+    std::u16string text(100000, u'\u200b');
+    text += u"\r\nnext\xD800";
+    ASSERT_TRUE(sim::PlaceClipboard(
+        editor_, {{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.data()),
+                                               text.size() * sizeof(char16_t))}}));
+    SendMessageA(window_, WM_COMMAND, IDM_SHOW_HIDDEN, 0);
+    const int objects = sim::LiveGdiObjects();
+    const auto drawn = [] {
+        std::vector<std::pair<LONG, std::u16string>> records;
+        for (const sim::DrawRecord& record : sim::DrawnText()) {
+            records.emplace_back(record.rect.top, record.wide);
+        }
+        return records;
+    };
+    Paint();
+    const auto first = drawn();
+    const auto second_row = std::find_if(first.begin(), first.end(),
+                                         [](const auto& record) { return record.first > 0; });
+    EXPECT_LE(second_row - first.begin(), kClientWidth / kCharWidth);
+    EXPECT_EQ(std::vector(second_row, first.end()),
+              (std::vector<std::pair<LONG, std::u16string>>{{sim::LineHeight(), u"next"},
+                                                            {sim::LineHeight(), u"U+D800"}}));
+    const int read = sim::CallCount(sim::Fault::OpenClipboard);
+    Paint();
+    EXPECT_EQ(sim::CallCount(sim::Fault::OpenClipboard), read);
+    EXPECT_EQ(drawn(), first);
+    EXPECT_EQ(sim::LiveGdiObjects(), objects);
+    EXPECT_EQ(sim::LiveFonts(), 1);
+    ExpectNothingLeftBehind();
+}
+
 }  // namespace
