@@ -3,7 +3,8 @@
 #
 # Takes docs/varnelo.png, the README's picture of the program: the real
 # Varnelo.exe under Wine, a few lines of text on the clipboard, and the
-# Format menu open. Varnelo runs in a Wine desktop window, which draws the
+# Format menu open; then docs/hidden-view.png, five lines with hidden
+# characters shown (-show) and the status bar. Varnelo runs in a Wine desktop window, which draws the
 # window frame and title as Windows does, on a private Xvfb display and in
 # its own Wine prefix (build/screenshot-wine).
 set -euo pipefail
@@ -23,6 +24,16 @@ Dial-in for those away: 0800 555 0142, code 7731#.
 
 Thanks,
 Ana
+'
+HIDDEN_OUTPUT="$ROOT/docs/hidden-view.png"
+HIDDEN_DESKTOP_SIZE=900x260
+# No-break space, zero-width spaces, a right-to-left override and its end,
+# BEL, ESC, a tab, a BOM and a soft hyphen, written as their UTF-8 bytes.
+HIDDEN_TEXT=$'curl\xc2\xa0-fsSL https://example.com/install.sh | sh
+rm\xe2\x80\x8b -rf build\xe2\x80\x8b/
+# access granted \xe2\x80\xaetfel ot thgir\xe2\x80\xac ok
+bell\a esc\e[201~ tab\there
+\xef\xbb\xbfBOM and soft\xc2\xadhyphen
 '
 
 # Wine draws the caption buttons with Marlett, which Debian ships in
@@ -55,7 +66,7 @@ wait_until() {
 }
 
 clipboard_holds_text() {
-    [ "$(xclip -selection clipboard -o)" == "${CLIPBOARD_TEXT%$'\n'}" ]
+    [ "$(xclip -selection clipboard -o)" == "${1%$'\n'}" ]
 }
 
 # The open menu is a window of Varnelo's own inside the Wine desktop.
@@ -73,13 +84,31 @@ captured_still() {
     return 1
 }
 
+# Puts TEXT on the X clipboard, where Wine's bridge reads it.
+place_text() {
+    printf '%s' "$1" | xclip -selection clipboard -quiet >/dev/null 2>&1 &
+    XCLIP_PID=$!
+    trap 'kill "$XCLIP_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
+    wait_until "the text on the X clipboard" clipboard_holds_text "$1"
+}
+
+# The five lines with the view on, and nothing open.
+take_hidden_screenshot() {
+    local exe=$1 window
+    WORK=$(mktemp -d)
+    place_text "$HIDDEN_TEXT"
+    wine explorer /desktop=Varnelo,"$HIDDEN_DESKTOP_SIZE" "$exe" -normal -show >/dev/null 2>&1 &
+    wait_until "Varnelo's title" xdotool search --name '^= curl'
+    window=$(xdotool search --name '^= curl' | head -n 1)
+    wait_until "a still picture" captured_still "$window" "$WORK/shot.png" "$WORK/previous.png"
+    convert "$WORK/shot.png" -strip "$HIDDEN_OUTPUT"
+    echo "readme-screenshot: $HIDDEN_OUTPUT ($(stat -c %s "$HIDDEN_OUTPUT") bytes)"
+}
+
 take_screenshot() {
     local exe=$1
     WORK=$(mktemp -d)
-    printf '%s' "$CLIPBOARD_TEXT" | xclip -selection clipboard -quiet >/dev/null 2>&1 &
-    XCLIP_PID=$!
-    trap 'kill "$XCLIP_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
-    wait_until "the text on the X clipboard" clipboard_holds_text
+    place_text "$CLIPBOARD_TEXT"
 
     wine explorer /desktop=Varnelo,"$DESKTOP_SIZE" "$exe" -normal >/dev/null 2>&1 &
     local title="= ${CLIPBOARD_TEXT%%$'\n'*}" window desktop
@@ -97,6 +126,10 @@ if [ "${1:-}" == "--take" ]; then
     take_screenshot "$2"
     exit
 fi
+if [ "${1:-}" == "--take-hidden" ]; then
+    take_hidden_screenshot "$2"
+    exit
+fi
 
 "$ROOT/scripts/install-deps.sh"
 build=win32
@@ -112,3 +145,4 @@ unset DISPLAY
 "$ROOT/scripts/with-display.sh" true
 add_caption_font
 "$ROOT/scripts/with-display.sh" "$0" --take "$ROOT/build/$build/Varnelo.exe"
+"$ROOT/scripts/with-display.sh" "$0" --take-hidden "$ROOT/build/$build/Varnelo.exe"
