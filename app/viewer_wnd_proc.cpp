@@ -127,8 +127,10 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             ShowStatusText(window);
             return 0;
         case WM_TIMER:
-            if (wParam == kRetryTimerId) RetryClipboardText(window);
-            if (wParam == kRetryTimerId) ShowStatusText(window);
+            if (wParam == kRetryTimerId) {
+                RetryClipboardText(window);
+                ShowStatusText(window);
+            }
             if (wParam == kRepaintTimerId) RepaintAfterFailedRead(window);
             return 0;
         case WM_SIZE:

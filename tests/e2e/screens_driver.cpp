@@ -661,8 +661,8 @@ bool HiddenCharactersShown(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
-// -show starts with the view on; text without a break says so. The five
-// lines are kept at 144 DPI as well, to look at.
+// -show starts with the view on; text without a break says so, a bitmap
+// tells its size. The five lines are kept at 144 DPI as well, to look at.
 bool HiddenViewFromTheStart(const e2e::Driver& driver) {
     DWORD before = 0, size = sizeof before;
     RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &before,
@@ -681,7 +681,9 @@ bool HiddenViewFromTheStart(const e2e::Driver& driver) {
            e2e::PlaceUnicodeText(driver.owner, kHiddenText) &&
            ShowsStatus(varnelo, kHiddenStatus) &&
            ExpectScreen(driver, varnelo, "hidden_on_144", any, "a screenshot") &&
-           e2e::ExitsWithZero(varnelo);
+           e2e::PlaceClipboardBitmap(
+               driver.owner, e2e::CreatePatternBitmap(kSmallBitmapWidth, kSmallBitmapHeight)) &&
+           ShowsStatus(varnelo, L"bitmap 96 x 64") && e2e::ExitsWithZero(varnelo);
 }
 
 const e2e::TestCase kCases[] = {
