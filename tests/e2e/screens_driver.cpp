@@ -556,9 +556,8 @@ const wchar_t kOverriddenRun[] = L"tfel ot thgir";
 std::wstring StatusText(const e2e::Varnelo& varnelo) {
     HWND bar = FindWindowExW(varnelo.window, nullptr, L"msctls_statusbar32", nullptr);
     wchar_t text[512] = L"";
-    if (bar)
-        SendMessageW(bar, WM_GETTEXT, sizeof text / sizeof *text, reinterpret_cast<LPARAM>(text));
-    return bar ? text : L"";
+    SendMessageW(bar, WM_GETTEXT, bar ? 512 : 0, reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 bool ShowsStatus(const e2e::Varnelo& varnelo, const std::wstring& expected) {
@@ -627,12 +626,6 @@ bool ShowsTokens(const Screenshot& off, const Screenshot& on, std::string* found
     return further && in_order;
 }
 
-bool SameScreen(const Screenshot& expected, const Screenshot& shot, std::string* found) {
-    *found = "pixels unlike those before the view was turned on";
-    return shot.width == expected.width && shot.height == expected.height &&
-           shot.pixels == expected.pixels;
-}
-
 // With the view on, each hidden character, tab and line break stands where a
 // paste delivers it, and the status bar tells what the paste holds; turned
 // off, the window shows what it showed before.
@@ -650,7 +643,8 @@ bool HiddenCharactersShown(const e2e::Driver& driver) {
         return ShowsTokens(off, shot, found);
     };
     const ScreenCheck same_as_off = [&](const Screenshot& shot, std::string* found) {
-        return SameScreen(off, shot, found);
+        *found = "pixels unlike those before the view was turned on";
+        return shot.width == off.width && shot.pixels == off.pixels;
     };
     return e2e::SendCommand(varnelo, IDM_SHOW_HIDDEN) && ShowsStatus(varnelo, kHiddenStatus) &&
            ExpectScreen(driver, varnelo, "hidden_on", shows_tokens,
