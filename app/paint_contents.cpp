@@ -334,6 +334,8 @@ void PaintContents(HWND window) {
     if (!dc) return;
     RECT client;
     GetContentsRect(window, &client);
+    // Nothing drawn here reaches the status bar below.
+    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
     if (ClipboardIsPrivate()) {
         DrawCentredMessage(dc, client, kPrivateData);
     } else if (g_viewer.current_format == CF_TEXT) {

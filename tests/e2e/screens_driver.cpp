@@ -656,7 +656,8 @@ bool HiddenCharactersShown(const e2e::Driver& driver) {
 }
 
 // -show starts with the view on; text without a break says so, a bitmap
-// tells its size. The five lines are kept at 144 DPI as well, to look at.
+// tells its size. The five lines, kept at 144 DPI to look at, show the same
+// when their Unicode text is chosen.
 bool HiddenViewFromTheStart(const e2e::Driver& driver) {
     DWORD before = 0, size = sizeof before;
     RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &before,
@@ -669,12 +670,23 @@ bool HiddenViewFromTheStart(const e2e::Driver& driver) {
         *found = "a screenshot";
         return true;
     };
+    Screenshot shown;
+    std::vector<e2e::MenuItem> listed;
+    const ScreenCheck same_as_shown = [&](const Screenshot& shot, std::string* found) {
+        *found = "pixels unlike those of the default display";
+        return shot.width == shown.width && shot.pixels == shown.pixels;
+    };
     return started && ShowsStatus(varnelo, L"No TEXT or BITMAP data in clipboard.") &&
            e2e::PlaceUnicodeText(driver.owner, L"pic") &&
            ShowsStatus(varnelo, L"1 line \u00b7 ends in no line break") &&
            e2e::PlaceUnicodeText(driver.owner, kHiddenText) &&
            ShowsStatus(varnelo, kHiddenStatus) &&
            ExpectScreen(driver, varnelo, "hidden_on_144", any, "a screenshot") &&
+           CaptureClientArea(varnelo.window, &shown) && e2e::OpenFormatMenu(varnelo, &listed) &&
+           e2e::SendCommand(varnelo, static_cast<WORD>(e2e::ListedCommand(listed, "13"))) &&
+           e2e::WaitForTitle(varnelo.window, "[13]") && ShowsStatus(varnelo, kHiddenStatus) &&
+           ExpectScreen(driver, varnelo, "hidden_chosen_144", same_as_shown,
+                        "the chosen Unicode text in the same rows as the default display") &&
            e2e::PlaceClipboardBitmap(
                driver.owner, e2e::CreatePatternBitmap(kSmallBitmapWidth, kSmallBitmapHeight)) &&
            ShowsStatus(varnelo, L"bitmap 96 x 64") && e2e::ExitsWithZero(varnelo);
