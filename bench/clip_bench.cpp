@@ -11,8 +11,9 @@
 // measured.
 //
 // usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe PATH\TO\titled_floor.exe
-//                   [ROUNDS [office]]
-// ("office": the rows of a spreadsheet's cell beside pictures only)
+//                   [ROUNDS [office|paint]]
+// ("office": the rows of a spreadsheet's cell beside pictures only; "paint":
+// the repaints of unchanged text only, with the view off and on)
 #include <windows.h>
 #include <psapi.h>
 
@@ -84,7 +85,8 @@ const size_t kHighByteEvery = 8;
 const wchar_t kFirstCyrillic = 0x0430;
 const size_t kLetters = 26;
 
-const char kPaintOptions[] = "-normal -viewonly";
+// Repaints are measured as Varnelo shows text, and with hidden characters shown.
+const char* const kPaintOptions[] = {"-normal -viewonly", "-normal -viewonly -show"};
 const UINT kRedrawFlags = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 
 // --- Timing ------------------------------------------------------------
@@ -653,20 +655,25 @@ void PrintPaints(const std::vector<double>& small, const std::vector<double>& la
                 Median(large), ratio, small.size() + large.size());
 }
 
-void MeasurePaints(const std::string& exe_path, int rounds) {
+void MeasurePaints(const std::string& exe_path, int rounds, const char* options) {
     e2e::Varnelo varnelo;
     std::vector<double> small, large;
     bool measured =
-        e2e::EmptyTheClipboard(g_bench.window) && StartVarneloOn(exe_path, kPaintOptions, &varnelo);
+        e2e::EmptyTheClipboard(g_bench.window) && StartVarneloOn(exe_path, options, &varnelo);
     for (int at = 0; measured && at < rounds; ++at) {
         measured =
             TimePaintsOf(varnelo, kSmallText, &small) && TimePaintsOf(varnelo, kLargePaint, &large);
     }
     ExitVarnelo(&varnelo);
     e2e::EmptyTheClipboard(g_bench.window);
-    std::printf("\nOne paint of the unchanged text (Varnelo %s), median:\n", kPaintOptions);
+    std::printf("\nOne paint of the unchanged text (Varnelo %s), median:\n", options);
     if (!measured) std::printf("paint measurement failed\n");
     PrintPaints(small, large);
+}
+
+void MeasureAllPaints(const std::string& exe_path, int rounds) {
+    for (const char* options : kPaintOptions) MeasurePaints(exe_path, rounds, options);
+    std::fflush(stdout);
 }
 
 // --- One cell copied from a spreadsheet --------------------------------------
@@ -835,7 +842,7 @@ int main(int argc, char** argv) {
     if (argc < 4) {
         e2e::Log(
             "usage: clip_bench PATH\\TO\\Varnelo.exe PATH\\TO\\clip_reader.exe "
-            "PATH\\TO\\titled_floor.exe [ROUNDS [office]]");
+            "PATH\\TO\\titled_floor.exe [ROUNDS [office|paint]]");
         return e2e::kUsageError;
     }
     const std::string exe_path = argv[1];
@@ -859,6 +866,12 @@ int main(int argc, char** argv) {
         LeaveViewerChain();
         return e2e::kPassed;
     }
+    if (argc > 5 && std::strcmp(argv[5], "paint") == 0) {
+        MeasureAllPaints(exe_path, rounds);
+        StopReader(&reader);
+        LeaveViewerChain();
+        return e2e::kPassed;
+    }
     PrintTableHead(rounds);
     std::vector<Row> rows;
     for (const TextCase& text_case : kTextCases) {
@@ -866,7 +879,7 @@ int main(int argc, char** argv) {
         PrintRow(text_case, rows.back());
     }
     PrintParts(rows);
-    MeasurePaints(exe_path, rounds);
+    MeasureAllPaints(exe_path, rounds);
     MeasureOffice(exe_path, reader, rounds);
     StopReader(&reader);
     LeaveViewerChain();
