@@ -24,6 +24,7 @@ const char HelpText[] =
     "\tFile/Exit    \texits Varnelo.\n"
     "\tView/Hide\twill hide Varnelo's window.\n"
     "\tView/Min \twill minimize Varnelo's window.\n"
+    "\tView/Show hidden\tshows line breaks and hidden characters, and counts them.\n"
     "\tFormat/Default\tis the default TEXT or BITMAP display.\n"
     "\tFormat/????\tdisplays other available formats as text strings;\n"
     "\t\t\tthese are shown in priority order.\n"
