@@ -97,7 +97,7 @@ void CreateStatusBar(HWND window) {
     g_viewer.status_bar =
         CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, kStatusBarStyle, 0, 0, 0, 0, window,
                         reinterpret_cast<HMENU>(kStatusBarId), nullptr, nullptr);
-    FitStatusBar();
+    FollowTextFontInStatusBar();
 }
 
 void DestroyStatusBar() {
@@ -144,10 +144,15 @@ void FollowFormatChoice(HWND window) {
 }
 
 void FitStatusBar() {
+    if (g_viewer.status_bar) SendMessageA(g_viewer.status_bar, WM_SIZE, 0, 0);
+}
+
+// Its height follows the font.
+void FollowTextFontInStatusBar() {
     if (!g_viewer.status_bar) return;
     SendMessageA(g_viewer.status_bar, WM_SETFONT, reinterpret_cast<WPARAM>(g_viewer.text_font),
                  FALSE);
-    SendMessageA(g_viewer.status_bar, WM_SIZE, 0, 0);
+    FitStatusBar();
 }
 
 void GetContentsRect(HWND window, RECT* client) {

@@ -89,7 +89,7 @@ void RecreateTextFont(HWND window) {
     DropKeptText();
     DeleteTextFont();
     MakeTextFont();
-    FitStatusBar();
+    FollowTextFontInStatusBar();
     InvalidateRect(window, nullptr, TRUE);
 }
 

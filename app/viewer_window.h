@@ -42,8 +42,10 @@ void StartHiddenView(HWND window);
 void ShowStatusText(HWND window);
 void FollowFormatChoice(HWND window);
 
-// WM_SIZE and a new font: the status bar at the window's foot.
+// WM_SIZE: the status bar at the window's foot; a new font: the status
+// bar's too, in its height.
 void FitStatusBar();
+void FollowTextFontInStatusBar();
 
 // The client area the contents are drawn in: above the status bar.
 void GetContentsRect(HWND window, RECT* client);
