@@ -43,8 +43,9 @@ size_t NameToken(const WCHAR* units, const unsigned char* kinds, size_t count, s
 }
 
 // The name in grey inside a frame of the highlight colour, in the row's
-// height, `left` pixels from the client area's edge; returns the width it
-// takes with its gaps. Only system brushes are used: nothing to free.
+// height less a gap below, that keeps the frames of rows apart, `left`
+// pixels from the client area's edge; returns the width it takes with its
+// gaps. Only system brushes are used: nothing to free.
 LONG DrawToken(HDC dc, const WCHAR* name, int length, LONG left, const RECT& row, int line_height) {
     SIZE size = {0, 0};
     GetTextExtentExPointW(dc, name, length, 0, nullptr, nullptr, &size);
@@ -52,7 +53,7 @@ LONG DrawToken(HDC dc, const WCHAR* name, int length, LONG left, const RECT& row
     int padding = Scaled(kNamePadding);
     int gap = Scaled(kTokenGap);
     RECT outer = {left + gap, row.top, left + gap + size.cx + 2 * (frame + padding),
-                  row.top + line_height};
+                  row.top + line_height - gap};
     FillRect(dc, &outer, GetSysColorBrush(COLOR_HIGHLIGHT));
     RECT inner = {outer.left + frame, outer.top + frame, outer.right - frame, outer.bottom - frame};
     FillRect(dc, &inner, GetSysColorBrush(COLOR_WINDOW));
