@@ -191,6 +191,21 @@ size_t FlagTagsEnd(const TextBlock& text, size_t at) {
     return at;
 }
 
+size_t NextUnitToLookAt(const TextBlock& text, size_t at, size_t end) {
+    while (at < end) {
+        size_t skipped = SkipOrdinaryWord(text, at);
+        if (skipped != at && skipped <= end) {
+            at = skipped;
+            continue;
+        }
+        unsigned unit = TextUnit(text, at);
+        bool look = text.wide ? MayBeHidden(unit) : unit < kFirstPrintable || unit == kDelete;
+        if (look) return at;
+        ++at;
+    }
+    return end;
+}
+
 bool CleaningChangesText(const TextReading& reading) {
     return reading.removable + reading.spaces_made > 0 &&
            reading.removable + reading.break_units < reading.length;
