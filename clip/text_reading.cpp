@@ -1,5 +1,6 @@
 #include "clip/text_reading.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -198,10 +199,13 @@ size_t NextUnitToLookAt(const TextBlock& text, size_t at, size_t end) {
             at = skipped;
             continue;
         }
-        unsigned unit = TextUnit(text, at);
-        bool look = text.wide ? MayBeHidden(unit) : unit < kFirstPrintable || unit == kDelete;
-        if (look) return at;
-        ++at;
+        // A word of other scripts' letters is looked at a unit at a time.
+        size_t stop = std::min(at + (text.wide ? kWordUnits : sizeof(uint64_t)), end);
+        for (; at < stop; ++at) {
+            unsigned unit = TextUnit(text, at);
+            if (text.wide ? MayBeHidden(unit) : unit < kFirstPrintable || unit == kDelete)
+                return at;
+        }
     }
     return end;
 }
