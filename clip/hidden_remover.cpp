@@ -93,9 +93,11 @@ void RecordRemoved(const TextBlock& text, size_t from, size_t to, Writer* writer
 // One character at `at` that may be hidden; returns where it ends.
 size_t CleanCharacter(const TextBlock& text, size_t at, size_t length, Writer* writer) {
     if (!text.wide) {
-        bool removed = ClassifyByteText(TextUnit(text, at)) == kControlCharacter;
-        if (removed) RecordRemoved(text, at, at + 1, writer);
-        if (!removed) CopyRun(text, at, at + 1, writer);
+        if (ClassifyByteText(TextUnit(text, at)) == kControlCharacter) {
+            RecordRemoved(text, at, at + 1, writer);
+        } else {
+            CopyRun(text, at, at + 1, writer);
+        }
         return at + 1;
     }
     uint32_t code_point;
