@@ -20,7 +20,7 @@ const char HelpText[] =
     "Menu Commands:\n"
     "\tFile/Fix     \ttoggles whether Varnelo removes CR/LF.\n"
     "\tFile/Remove hidden\ttoggles whether Varnelo removes hidden characters.\n"
-    "\tFile/Undo fix\tputs back the text as it was before the last fix.\n"
+    "\tFile/Undo fix\tputs back the text as it was before the last fix (Ctrl+Z).\n"
     "\tFile/Exit    \texits Varnelo.\n"
     "\tView/Hide\twill hide Varnelo's window.\n"
     "\tView/Min \twill minimize Varnelo's window.\n"

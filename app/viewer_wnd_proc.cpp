@@ -1,10 +1,13 @@
 #include "app/viewer_window.h"
 #include "clip/clipboard_change.h"
+#include "clip/fix_undo.h"
 #include "clip/format_menu.h"
 #include "clip/kept_text.h"
 #include "clip/viewer_chain.h"
 
 namespace {
+
+constexpr WPARAM kUndoKey = 'Z';
 
 void ShowHelpBox(HWND window) {
     MessageBoxA(window, HelpText, kHelpCaption, MB_OK);
@@ -31,6 +34,11 @@ void ToggleFixOption(HWND window, BOOL* option, UINT id) {
     if (*option && g_viewer.fix_enabled) PostMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
 }
 
+void OnKeyDown(HWND window, WPARAM key) {
+    if (key == VK_F1) ShowHelpBox(window);
+    if (key == kUndoKey && GetKeyState(VK_CONTROL) < 0) UndoLastFix(window);
+}
+
 void RestoreWindow(HWND window) {
     ShowWindow(window, SW_SHOWNORMAL);
     SetActiveWindow(window);
@@ -46,6 +54,9 @@ void OnCommand(HWND window, UINT id) {
             break;
         case IDM_CLEAN:
             ToggleFixOption(window, &g_viewer.clean_hidden, IDM_CLEAN);
+            break;
+        case IDM_UNDO_FIX:
+            UndoLastFix(window);
             break;
         case IDM_SHOW_HIDDEN:
             ToggleHiddenView(window);
@@ -97,6 +108,7 @@ void OnChangeChain(WPARAM leaving, LPARAM following) {
 void OnDestroy(HWND window) {
     ChangeClipboardChain(window, g_viewer.next_viewer);
     DropKeptText();
+    DropFixUndo();
     DeleteTextFont();
     PostQuitMessage(0);
 }
@@ -149,7 +161,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             FollowDpiChange(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_KEYDOWN:
-            if (wParam == VK_F1) ShowHelpBox(window);
+            OnKeyDown(window, wParam);
             return 0;
         case WM_COMMAND:
             OnCommand(window, LOWORD(wParam));

@@ -6,10 +6,12 @@
 #include "clip/clipboard_owner.h"
 #include "clip/clipboard_rewrite.h"
 #include "clip/clipboard_text.h"
+#include "clip/fix_undo.h"
 #include "clip/format_names.h"
 #include "clip/kept_text.h"
 #include "clip/private_content.h"
 #include "clip/text_reading.h"
+#include "clip/undo_record.h"
 #include "clip/viewer_chain.h"
 
 namespace {
@@ -28,27 +30,71 @@ bool PlainTextIsLong(size_t counted) {
     return length > 1;
 }
 
-// With the clipboard open, and the text of `format` locked: how much of it
-// the fix keeps; its whole length when it is not fixed. Without -all, OEM
-// text placed first that is longer than one byte loses its trailing CR LF
-// pairs; with it, the text placed first loses its trailing line breaks.
-size_t KeptLength(const TextBlock& text, bool oem_text_first, size_t* length) {
-    *length = 0;
-    if (!g_viewer.fix_enabled || !(g_viewer.fix_all_text || oem_text_first)) return 0;
-    *length = TextLength(text);
-    if (g_viewer.fix_all_text) return LengthWithoutLineBreaks(text, *length);
+// With the clipboard open, and the text of `format` locked: the trailing
+// line breaks the fix drops, and whether the text is fixed at all. Without
+// -all, OEM text placed first that is longer than one byte loses its
+// trailing CR LF pairs; with it, the text placed first loses its trailing
+// line breaks.
+bool PlanTrailingFix(const TextBlock& text, TextFix* fix) {
+    fix->length = TextLength(text);
+    fix->end = g_viewer.fix_all_text ? LengthWithoutLineBreaks(text, fix->length)
+                                     : LengthWithoutTrailingPairs(text, fix->length);
     // The plain text is asked about only when there are pairs to remove.
-    size_t kept = LengthWithoutTrailingPairs(text, *length);
-    return kept < *length && PlainTextIsLong(*length) ? kept : *length;
+    if (!g_viewer.fix_all_text && fix->end < fix->length && !PlainTextIsLong(fix->length)) {
+        fix->end = fix->length;
+    }
+    fix->clean = false;
+    return fix->end < fix->length;
+}
+
+// With -clean, hidden characters go too, decided from one reading of the
+// whole text before anything is copied; the trailing line breaks that go
+// are those of the cleaned text. A text of nothing but hidden characters
+// and line breaks is left as it is.
+bool PlanCleaningFix(const TextBlock& text, bool oem_text_first, TextFix* fix) {
+    ReadText(text, &fix->reading);
+    if (!CleaningChangesText(fix->reading)) return false;
+    fix->length = fix->reading.length;
+    fix->clean = true;
+    fix->end = fix->length;
+    fix->tail_removable = 0;
+    if (g_viewer.fix_all_text || oem_text_first) FindCleanedEnd(text, !g_viewer.fix_all_text, fix);
+    if (!g_viewer.fix_all_text && fix->end < fix->length && !PlainTextIsLong(fix->length)) {
+        fix->end = fix->length;
+        fix->tail_removable = 0;
+    }
+    return true;
+}
+
+// What the fix does, if anything; a text the undo put back is not fixed again.
+bool PlanFix(HWND window, const TextBlock& text, bool oem_text_first, ClipboardCopy* copy,
+             TextFix* fix) {
+    if (!g_viewer.fix_enabled || RestoredContentStays(window)) return false;
+    copy->fix = fix;
+    copy->whole = true;
+    if (g_viewer.clean_hidden && PlanCleaningFix(text, oem_text_first, fix)) return true;
+    copy->whole = g_viewer.fix_all_text;
+    return (g_viewer.fix_all_text || oem_text_first) && PlanTrailingFix(text, fix);
+}
+
+// The new text, as the clipboard will hold it, is titled and read for the view.
+void ShowFixedText(const TextBlock& text, UINT format, HGLOBAL fixed, WCHAR* title) {
+    TextBlock shown = text;
+    shown.data = GlobalLock(fixed);
+    if (!shown.data) return;
+    shown.units = GlobalSize(fixed) / (text.wide ? sizeof(WCHAR) : 1);
+    MakeTextTitle(shown, title);
+    if (g_viewer.show_hidden) KeepReading(shown, format);
+    GlobalUnlock(fixed);
 }
 
 // With the clipboard open: the text title from the text format that was
 // placed, and the fix. The block the title was read from is the one the
 // fix copies, so the platform is not asked for it again: each answer it
 // gives from its own copy costs it memory for good. When the text is to be
-// rewritten, the title is the kept text's, made from the old block before
-// it goes; the rewrite's announcement, which arrives inside the close,
-// keeps it. True when the text was rewritten.
+// rewritten, the title is the new text's, made before the old goes; the
+// rewrite's announcement, which arrives inside the close, keeps it. True
+// when the text was rewritten; its undo is kept then.
 bool ShowTextTitleAndFix(HWND window) {
     bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
     UINT format = oem_text_first ? CF_OEMTEXT : PlacedTextFormat();
@@ -56,21 +102,24 @@ bool ShowTextTitleAndFix(HWND window) {
     if (!LockTextBlock(format, &text)) return false;
     WCHAR title[kTitleSize];
     MakeTextTitle(text, title);
-    size_t length;
-    size_t kept = KeptLength(text, oem_text_first, &length);
     ClipboardCopy copy;
-    bool copied = kept < length && CopyForFix(text, format, kept, &copy);
+    TextFix fix;
+    bool copied =
+        PlanFix(window, text, oem_text_first, &copy, &fix) && CopyForFix(text, format, &copy);
     if (copied) {
-        text.units = kept;
-        MakeTextTitle(text, title);
+        ShowFixedText(text, format, copy.formats[copy.text_at].data, title);
+    } else if (g_viewer.show_hidden) {
+        // Of the text the clipboard holds.
+        KeepReading(text, format);
     }
-    // Of the text the clipboard holds once the fix is made.
-    if (g_viewer.show_hidden) KeepReading(text, format);
     UnlockTextBlock(text);
     // Set before the clipboard is emptied, as ever: emptying waits on the
     // old owner, and a change handled meanwhile sets its own title after.
     ShowTextTitle(window, title);
-    return copied && PlaceClipboardCopy(&copy);
+    bool placed = copied && PlaceClipboardCopy(&copy);
+    if (placed) KeepFixUndo(&copy.undo, format, copy.whole);
+    FreeUndoRecord(&copy.undo);
+    return placed;
 }
 
 void SetNonTextTitle(HWND window) {
@@ -148,7 +197,9 @@ void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
     if (own_rewrite) {
         // The reading was made of the text the rewrite placed.
         g_viewer.reading.sequence = ClipboardSequence();
+        NoteFixedContent(g_viewer.reading.sequence);
     } else {
+        ForgetReplacedFix(window);
         ForgetReading();
         g_viewer.current_format =
             GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);

@@ -2,6 +2,7 @@
 
 #include "clip/clipboard_blocks.h"
 #include "clip/clipboard_pictures.h"
+#include "clip/undo_record.h"
 
 namespace {
 
@@ -70,6 +71,14 @@ bool Add(ClipboardCopy* copy, UINT format, HANDLE data) {
 bool AddText(ClipboardCopy* copy, UINT format, const TextBlock& text, size_t kept) {
     size_t unit = text.wide ? sizeof(WCHAR) : 1;
     return Add(copy, format, NewSharedBlock(text.data, kept * unit, (kept + 1) * unit));
+}
+
+// The text placed first: fixed, or an undo's.
+bool AddPlacedText(ClipboardCopy* copy, UINT format, const TextBlock& text) {
+    HGLOBAL block = copy->restored_text;
+    copy->restored_text = nullptr;
+    if (!block) block = MakeFixedText(text, *copy->fix, &copy->undo);
+    return Add(copy, format, block);
 }
 
 // The locale goes back from the value already read: emptying drops it, and
@@ -148,7 +157,7 @@ bool AddPlacedFormat(ClipboardCopy* copy, UINT format) {
 // those listed before it were placed too, and keep their own characters.
 // So do pictures made from another. Formats that OLE keeps for itself are
 // left to OLE. The count tells that the list was read to its end.
-bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, ClipboardCopy* copy) {
+bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* copy) {
     bool copied = true;
     bool locale_listed = false;
     unsigned kinds_placed = 0;
@@ -161,7 +170,7 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, Cl
         ++listed;
         if (format == text_format) {
             copy->text_at = copy->count;
-            copied = AddText(copy, format, text, kept);
+            copied = AddPlacedText(copy, format, text);
         } else if (IsTextFormat(format)) {
             if (!locale_listed) copied = AddCopy(copy, format);
         } else if (format == CF_LOCALE) {
@@ -183,7 +192,7 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, size_t kept, Cl
 // The list has room for every format listed and the locale; without -all,
 // for the text and its locale, without counting the formats.
 bool MakeList(ClipboardCopy* copy) {
-    copy->room = g_viewer.fix_all_text ? CountClipboardFormats() + 1 : kTextAndLocale;
+    copy->room = copy->whole ? CountClipboardFormats() + 1 : kTextAndLocale;
     copy->list = GlobalAlloc(GMEM_MOVEABLE, copy->room * sizeof(CopiedFormat));
     copy->formats = copy->list ? static_cast<CopiedFormat*>(GlobalLock(copy->list)) : nullptr;
     if (copy->formats) return true;
@@ -221,22 +230,26 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length) {
 // The marks are copied first: with -all they are not copied again as
 // formats of their own, and are placed again behind the rest, as without.
 // Beside pictures only one line is fixed; nothing but the text is read
-// until that is known.
-bool CopyForFix(const TextBlock& text, UINT format, size_t kept, ClipboardCopy* copy) {
+// until that is known. An undo puts back what its fix placed.
+bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy) {
     bool pictures = false;
-    if (g_viewer.fix_all_text &&
-        (!AllCanBePutBack(&pictures) || (pictures && HasLineBreakBefore(text, kept)))) {
+    if (copy->whole &&
+        (!AllCanBePutBack(&pictures) ||
+         (pictures && !copy->restored_text && HasLineBreakBefore(text, copy->fix->end)))) {
         return false;
     }
     if (!MakeList(copy)) return false;
     bool copied = CopyHistoryMarks(&copy->marks);
-    if (copied && g_viewer.fix_all_text) {
-        copied = CopyWholeClipboard(text, format, kept, copy);
+    if (copied && copy->whole) {
+        copied = CopyWholeClipboard(text, format, copy);
     } else if (copied) {
-        copied = AddText(copy, format, text, kept);
+        copied = AddPlacedText(copy, format, text);
         AddLocale(copy, text.locale);
     }
-    if (!copied) FreeCopy(copy);
+    if (!copied) {
+        FreeCopy(copy);
+        FreeUndoRecord(&copy->undo);
+    }
     return copied;
 }
 

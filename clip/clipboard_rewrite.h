@@ -5,6 +5,7 @@
 #pragma once
 
 #include "clip/clipboard_text.h"
+#include "clip/hidden_remover.h"
 #include "clip/private_content.h"
 
 // A memory block, or a picture's own handle.
@@ -22,6 +23,14 @@ struct ClipboardCopy {
     int room = 0;
     int text_at = 0;  // where the fixed text stands
     HistoryMarks marks;
+    // Every format goes back (-all, cleaning, an undo of either), not only
+    // the OEM text and its locale.
+    bool whole = false;
+    // The text placed first is made by `fix`, recording what went in
+    // `undo`; or it is `restored_text`, an undo's, which the copy takes.
+    const TextFix* fix = nullptr;
+    UndoRecord undo;
+    HGLOBAL restored_text = nullptr;
 };
 
 // The length of OEM text once every trailing CR LF pair is gone: what
@@ -33,13 +42,12 @@ size_t LengthWithoutTrailingPairs(const TextBlock& text, size_t length);
 size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length);
 
 // With the clipboard open and `text`, the block of text `format`, locked:
-// copies of what the fix puts back, the text as its first `kept` units and
-// a terminator. Without -all, the OEM text, the locale and the marks; with
-// it, every format in the clipboard's order but those the platform makes
-// from others, and false (nothing kept) when one of them is neither a
-// memory block, a picture nor made by the platform, or cannot be read or
-// copied, or pictures stand beside text of more than one line.
-bool CopyForFix(const TextBlock& text, UINT format, size_t kept, ClipboardCopy* copy);
+// copies of what the fix puts back, the text as `copy` says. Unless whole,
+// the OEM text, the locale and the marks; whole, every format in the clipboard's order but those
+// the platform makes from others, and false (nothing kept) when one of them is neither a memory
+// block, a picture nor made by the platform, or cannot be read or copied, or pictures stand beside
+// text of more than one line. The undo record stays with `copy`, for its caller to keep or free.
+bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy);
 
 // With the clipboard open: empties it and puts the copies on it; true when
 // it then holds the fixed text and every mark. Text or a mark it refuses

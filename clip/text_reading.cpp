@@ -1,5 +1,6 @@
 #include "clip/text_reading.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -189,6 +190,24 @@ size_t FlagTagsEnd(const TextBlock& text, size_t at) {
         if (code_point == kCancelTag) return end;
     }
     return at;
+}
+
+size_t NextUnitToLookAt(const TextBlock& text, size_t at, size_t end) {
+    while (at < end) {
+        size_t skipped = SkipOrdinaryWord(text, at);
+        if (skipped != at && skipped <= end) {
+            at = skipped;
+            continue;
+        }
+        // A word of other scripts' letters is looked at a unit at a time.
+        size_t stop = std::min(at + (text.wide ? kWordUnits : sizeof(uint64_t)), end);
+        for (; at < stop; ++at) {
+            unsigned unit = TextUnit(text, at);
+            if (text.wide ? MayBeHidden(unit) : unit < kFirstPrintable || unit == kDelete)
+                return at;
+        }
+    }
+    return end;
 }
 
 bool CleaningChangesText(const TextReading& reading) {

@@ -61,6 +61,27 @@ struct TextReading {
     UINT format = 0;
 };
 
+// What the last fix took from the text placed first, never the text
+// itself (clip/undo_record.h): the edits in a compact stream of bytes.
+struct UndoRecord {
+    BYTE* bytes = nullptr;  // from the process's heap
+    size_t size = 0;
+    size_t room = 0;
+    size_t removed = 0;  // units removed; the others were made spaces
+};
+
+// The last fix, while its content is the clipboard's, and the content an
+// undo put back, which is not fixed again while it stays.
+struct FixUndo {
+    UndoRecord record;
+    UINT format = 0;     // the text format fixed
+    bool whole = false;  // the fix put the whole clipboard back
+    DWORD fixed_sequence = 0;
+    BOOL restoring = FALSE;  // set while an undo's rewrite is closed
+    BOOL restored = FALSE;
+    DWORD restored_sequence = 0;
+};
+
 struct ViewerState {
     HMENU main_menu = nullptr;
     HMENU format_menu = nullptr;
@@ -111,6 +132,7 @@ struct ViewerState {
     UINT mark_formats[kMarkKinds] = {};
     KeptText kept_text;
     TextReading reading;
+    FixUndo undo;
 };
 
 extern ViewerState g_viewer;

@@ -109,6 +109,7 @@ bool IsAlive(HWND window);
 bool IsActive(HWND window);
 int LastShowCommand(HWND window);                        // -1 before any ShowWindow
 void SetClientSize(HWND window, int width, int height);  // default 640 x 400
+void HoldKey(int key);  // GetKeyState reports it held until HoldKey(0)
 HWND TopLevelWindow(const char* class_name);
 
 // Messages and the virtual clock. GetMessageA never blocks: with nothing

@@ -191,6 +191,7 @@ struct Desktop {
     ATOM next_atom = kFirstClassAtom;
     std::map<uintptr_t, Window> windows;  // dead windows stay, so their records can be read
     HWND active = nullptr;
+    int key_down = 0;  // the one virtual key held, 0: none
     std::vector<MessageBoxRecord> message_boxes;
 
     std::deque<MSG> queue;

@@ -293,6 +293,7 @@ typedef TEXTMETRICA TEXTMETRICW;  // the fields read are the same in both
 #define CW_USEDEFAULT ((int)0x80000000)
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define VK_F1 0x70
+#define VK_CONTROL 0x11
 #define SRCCOPY 0x00CC0020
 #define SWP_NOZORDER 0x0004
 #define SWP_NOACTIVATE 0x0010
@@ -354,6 +355,7 @@ BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI IsWindow(HWND window);
 BOOL WINAPI IsWindowVisible(HWND window);
 BOOL WINAPI IsIconic(HWND window);
+short WINAPI GetKeyState(int key);  // the top bit set while the key is held
 BOOL WINAPI IsZoomed(HWND window);
 BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int size);

@@ -296,6 +296,10 @@ BOOL WINAPI IsIconic(HWND window) {
     return record && record->iconic ? TRUE : FALSE;
 }
 
+short WINAPI GetKeyState(int key) {
+    return sim::internal::TheDesktop().key_down == key ? static_cast<short>(0x8000) : 0;
+}
+
 BOOL WINAPI IsZoomed(HWND window) {
     Window* record = LiveWindow(window);
     return record && record->zoomed ? TRUE : FALSE;
@@ -413,6 +417,10 @@ bool IsActive(HWND window) {
 int LastShowCommand(HWND window) {
     Window* record = AnyWindow(window);
     return record ? record->last_show : -1;
+}
+
+void HoldKey(int key) {
+    TheDesktop().key_down = key;
 }
 
 // A resize repaints the whole client area when the class asks for that.

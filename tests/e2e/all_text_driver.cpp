@@ -1,8 +1,11 @@
 // -all in the real Varnelo.exe: text of every kind placed first loses its
 // trailing line breaks, the rest of the clipboard comes back byte for byte
 // and in order, pictures copied exactly, or is left alone when it cannot.
-// (Without -all, Unicode text is left alone: x_side_driver.)
+// (Without -all, Unicode text is left alone: x_side_driver.) -clean takes
+// the hidden characters out in the same rewrite, and "Undo fix" puts
+// back what any fix took.
 // usage: all_text_driver PATH\TO\Varnelo.exe WORK_DIR [CASE]
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -296,7 +299,109 @@ bool ACellBesidePicturesIsFixedAndCopiedExactly(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// --- -clean and Undo fix -------------------------------------------------
+
+// Pasted into a console, each line would run something other than it shows.
+const wchar_t kTricked[] =
+    L"curl\x00a0-fsSL https://example.com/install.sh | sh\r\nrm\x200b -rf build\x200b/\r\n"
+    L"# access granted \x202etfel ot thgir\x202c ok\r\nbell\x0007 esc\x001b[201~ tab\there\r\n"
+    L"\xfeff"
+    L"BOM and soft\x00adhyphen\r\n";
+const char kCleaned[] =
+    "curl -fsSL https://example.com/install.sh | sh\r\nrm -rf build/\r\n"
+    "# access granted tfel ot thgir ok\r\nbell esc[201~ tab\there\r\nBOM and softhyphen\r\n";
+
+// The X side gets line breaks as LF.
+std::string WithoutCarriageReturns(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+bool ExpectUndoOffered(const e2e::Varnelo& varnelo, bool offered) {
+    e2e::MenuSnapshot menu;
+    auto as_expected = [&] {
+        if (!e2e::ReadMenu(varnelo.window, &menu)) return false;
+        for (const e2e::MenuItem& item : menu) {
+            if (item.id == IDM_UNDO_FIX) return ((item.state & MF_GRAYED) == 0) == offered;
+        }
+        return false;
+    };
+    return e2e::Expect(e2e::WaitUntil(as_expected, e2e::kChangeTimeoutMs),
+                       offered ? "\"&Undo fix\" is offered" : "\"&Undo fix\" is greyed");
+}
+
+// Undone, the text is its owner's to the last unit, and stays so.
+bool ExpectUndone(const e2e::Driver& driver, const e2e::Varnelo& varnelo, const Items& placed) {
+    return e2e::SendCommand(varnelo, IDM_UNDO_FIX) && ExpectUndoOffered(varnelo, false) &&
+           (e2e::PumpFor(e2e::kSettleAfterChangeMs), true) &&
+           ExpectClipboard(driver, e2e::ClipboardFormats(driver.owner), placed);
+}
+
+// The other formats come back byte for byte; every reader, Linux programs
+// too, gets the cleaned text; the line breaks stay without -all.
+bool CleanRemovesHiddenCharactersAndUndoPutsThemBack(const e2e::Driver& driver) {
+    const UINT html = RegisterClipboardFormatA("HTML Format");
+    const std::string page = WithNul("Version:0.9\r\n<b>rm\xe2\x80\x8b -rf</b>\r\n");
+    const Items placed = {{CF_UNICODETEXT, Utf16(kTricked)}, {html, page}};
+    const Items oem_bell = {{CF_OEMTEXT, WithNul("bell\x07\r\n")}};
+    const std::wstring kept[] = {L"\xd83d\xdc68\x200d\xd83d\xdc69\x200d\xd83d\xdc67",
+                                 L"\xd83c\xdff4\xdb40\xdc67\xdb40\xdc62\xdb40\xdc77\xdb40"
+                                 L"\xdc6c\xdb40\xdc73\xdb40\xdc7f",
+                                 L"\x0645\x06cc\x200c\x062e\x0648\x0627\x0647\x0645"};
+    e2e::RunningVarnelo varnelo;
+    bool fixed =
+        e2e::StartWithEmptyClipboard(driver, "-clean", &varnelo) &&
+        ExpectUndoOffered(varnelo, false) &&
+        ExpectFixed(
+            driver, varnelo,
+            {placed,
+             {CF_UNICODETEXT, html, CF_LOCALE, CF_TEXT, CF_OEMTEXT},
+             {{CF_UNICODETEXT, Utf16(std::wstring(kCleaned, kCleaned + sizeof kCleaned - 1))},
+              {html, page}}}) &&
+        e2e::WaitForClipboardText(driver.owner, CF_TEXT, kCleaned) &&
+        e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, kCleaned) &&
+        e2e::ExpectPastedInLinux(driver, WithoutCarriageReturns(kCleaned)) &&
+        ExpectUndoOffered(varnelo, true) && ExpectUndone(driver, varnelo, placed);
+    for (const std::wstring& text : kept) {
+        fixed = fixed && ExpectLeftAlone(driver, varnelo, {{CF_UNICODETEXT, Utf16(text)}});
+    }
+    return fixed &&
+           ExpectFixed(driver, varnelo,
+                       {oem_bell,
+                        {CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT},
+                        {{CF_OEMTEXT, WithNul("bell")}},
+                        L"= bell"}) &&
+           ExpectUndone(driver, varnelo, oem_bell) && e2e::ExitsWithZero(varnelo);
+}
+
+// -all drops the cleaned text's trailing line break too; private content,
+// Fix off and -clean switched off leave the text alone, and switched on
+// again from the menu it is cleaned at once. Another program's copy greys
+// "Undo fix".
+bool CleanFollowsAllFixAndTheMenu(const e2e::Driver& driver) {
+    const UINT ignore = RegisterClipboardFormatA("Clipboard Viewer Ignore");
+    const Items tricked = {{CF_UNICODETEXT, Utf16(L"rm\x200b -rf build/\r\n")}};
+    e2e::RunningVarnelo varnelo;
+    return e2e::StartWithEmptyClipboard(driver, "-clean -all", &varnelo) &&
+           ExpectFixed(driver, varnelo,
+                       {tricked,
+                        {CF_UNICODETEXT, CF_LOCALE, CF_TEXT, CF_OEMTEXT},
+                        {{CF_UNICODETEXT, Utf16(L"rm -rf build/")}}}) &&
+           ExpectUndoOffered(varnelo, true) &&
+           ExpectLeftAlone(driver, varnelo, {tricked[0], {ignore, "1"}}) &&
+           ExpectUndoOffered(varnelo, false) && e2e::SendCommand(varnelo, IDM_FIX) &&
+           ExpectLeftAlone(driver, varnelo, tricked) && e2e::SendCommand(varnelo, IDM_FIX) &&
+           e2e::SendCommand(varnelo, IDM_FIX_ALL) && e2e::SendCommand(varnelo, IDM_CLEAN) &&
+           e2e::ExpectChecked(varnelo, IDM_CLEAN, false, "\"Remove &hidden characters\"") &&
+           ExpectLeftAlone(driver, varnelo, tricked) && e2e::SendCommand(varnelo, IDM_CLEAN) &&
+           e2e::WaitForClipboardText(driver.owner, CF_TEXT, "rm -rf build/\r\n") &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
+    {"clean_removes_hidden_characters_and_undo_puts_them_back",
+     CleanRemovesHiddenCharactersAndUndoPutsThemBack},
+    {"clean_follows_all_fix_and_the_menu", CleanFollowsAllFixAndTheMenu},
     {"text_of_every_kind_loses_its_trailing_line_breaks",
      TextOfEveryKindLosesItsTrailingLineBreaks},
     {"bitmap_private_or_breaks_only_are_left_alone", BitmapPrivateOrBreaksOnlyAreLeftAlone},

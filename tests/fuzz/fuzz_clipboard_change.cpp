@@ -305,11 +305,12 @@ bool HoldsHistoryMark() {
 }
 
 // OEM text first on the clipboard keeps no trailing CR LF once the viewer
-// has seen it, unless it is at most one byte long or removal is off. (With
-// -all a clipboard that cannot be put back exactly is left as it is.)
+// has seen it, unless it is at most one byte long, removal is off, or an
+// undo put it back. (With -all or -clean a clipboard that cannot be put
+// back exactly is left as it is.)
 void CheckTrailingLineBreakGone() {
-    if (!g_run.plain || !g_viewer.fix_enabled || g_viewer.fix_all_text || ClipboardIsPrivate() ||
-        HoldsHistoryMark()) {
+    if (!g_run.plain || !g_viewer.fix_enabled || g_viewer.fix_all_text || g_viewer.clean_hidden ||
+        g_viewer.undo.restored || ClipboardIsPrivate() || HoldsHistoryMark()) {
         return;
     }
     std::vector<UINT> formats = sim::ClipboardFormats();

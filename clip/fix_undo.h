@@ -1,0 +1,26 @@
+// "Undo fix": the text of the last fix is put back exactly as its owner
+// placed it, from the record of what the fix took, while the fixed content
+// is still the clipboard's. The content put back is not fixed again while
+// it stays. The File menu's item is greyed whenever there is nothing to undo.
+#pragma once
+
+#include "clip/viewer_state.h"
+
+// Takes `record`, of the fix of text `format` just placed (the whole
+// clipboard when `whole`), and offers its undo.
+void KeepFixUndo(UndoRecord* record, UINT format, bool whole);
+
+// At the announcement of the fix's own rewrite: the content it placed.
+void NoteFixedContent(DWORD sequence);
+
+// At any other change: once the fixed content has gone, there is nothing
+// to undo.
+void ForgetReplacedFix(HWND window);
+
+// With the clipboard open: whether it holds what an undo put back.
+bool RestoredContentStays(HWND window);
+
+// The menu command and Ctrl+Z.
+void UndoLastFix(HWND window);
+
+void DropFixUndo();

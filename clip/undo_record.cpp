@@ -1,0 +1,128 @@
+#include "clip/undo_record.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned kDigitBits = 7;
+constexpr BYTE kDigitMask = 0x7F;
+constexpr BYTE kMoreDigits = 0x80;
+// A UTF-16 unit and the replaced bit take 17 bits: three digits.
+constexpr size_t kUnitDigits = 3;
+constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
+
+size_t DigitsOf(size_t value) {
+    size_t digits = 1;
+    while (value >>= kDigitBits) ++digits;
+    return digits;
+}
+
+void PutNumber(UndoRecord* record, size_t value) {
+    while (value > kDigitMask) {
+        record->bytes[record->size++] = static_cast<BYTE>((value & kDigitMask) | kMoreDigits);
+        value >>= kDigitBits;
+    }
+    record->bytes[record->size++] = static_cast<BYTE>(value);
+}
+
+// Reads one number at `*at`; false at the record's end or a number too long.
+bool GetNumber(const BYTE* bytes, size_t size, size_t* at, size_t* value) {
+    *value = 0;
+    for (unsigned shift = 0; *at < size && shift < sizeof(size_t) * 8; shift += kDigitBits) {
+        BYTE digit = bytes[(*at)++];
+        *value |= static_cast<size_t>(digit & kDigitMask) << shift;
+        if (!(digit & kMoreDigits)) return true;
+    }
+    return false;
+}
+
+// Copies `count` units from `from` at `*read` to `to` at `*written`.
+void CopyUnits(const TextBlock& from, size_t* read, char* to, size_t* written, size_t count) {
+    size_t unit = from.wide ? sizeof(WCHAR) : 1;
+    std::memcpy(to + *written * unit, static_cast<const char*>(from.data) + *read * unit,
+                count * unit);
+    *read += count;
+    *written += count;
+}
+
+void PutUnit(char* to, size_t* written, unsigned value, bool wide) {
+    if (wide) {
+        WCHAR unit = static_cast<WCHAR>(value);
+        std::memcpy(to + *written * sizeof unit, &unit, sizeof unit);
+    } else {
+        to[*written] = static_cast<char>(value);
+    }
+    ++*written;
+}
+
+// Walks the record over the fixed text into `to`, of `total` units; false
+// when an edit lies outside the text.
+bool ReplayEdits(const BYTE* bytes, size_t size, const TextBlock& fixed, size_t length, char* to,
+                 size_t total) {
+    size_t at = 0, read = 0, written = 0;
+    size_t gap, value;
+    while (at < size) {
+        if (!GetNumber(bytes, size, &at, &gap) || !GetNumber(bytes, size, &at, &value)) {
+            return false;
+        }
+        bool replaced = value & 1;
+        if (gap > length - read || written + gap + 1 > total ||
+            (replaced && gap == length - read)) {
+            return false;
+        }
+        CopyUnits(fixed, &read, to, &written, gap);
+        PutUnit(to, &written, static_cast<unsigned>(value >> 1), fixed.wide);
+        read += replaced ? 1 : 0;
+    }
+    if (written + (length - read) != total) return false;
+    CopyUnits(fixed, &read, to, &written, length - read);
+    return true;
+}
+
+}  // namespace
+
+bool StartUndoRecord(UndoRecord* record, size_t edits, size_t length) {
+    *record = UndoRecord();
+    size_t room = edits * (DigitsOf(length) + kUnitDigits);
+    record->bytes = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, room ? room : 1));
+    record->room = record->bytes ? room : 0;
+    return record->bytes != nullptr;
+}
+
+bool RecordEdit(UndoRecord* record, size_t gap, unsigned unit, bool replaced) {
+    if (record->size + DigitsOf(gap) + kUnitDigits > record->room) return false;
+    PutNumber(record, gap);
+    PutNumber(record, static_cast<size_t>(unit) << 1 | (replaced ? 1 : 0));
+    if (!replaced) ++record->removed;
+    return true;
+}
+
+// The room was counted for the longest numbers; most are shorter.
+void FinishUndoRecord(UndoRecord* record) {
+    if (record->size == record->room) return;
+    void* shrunk = HeapReAlloc(GetProcessHeap(), 0, record->bytes, record->size ? record->size : 1);
+    if (!shrunk) return;
+    record->bytes = static_cast<BYTE*>(shrunk);
+    record->room = record->size;
+}
+
+void FreeUndoRecord(UndoRecord* record) {
+    if (record->bytes) HeapFree(GetProcessHeap(), 0, record->bytes);
+    *record = UndoRecord();
+}
+
+HGLOBAL RestoreText(const UndoRecord& record, const TextBlock& fixed, size_t length) {
+    size_t unit = fixed.wide ? sizeof(WCHAR) : 1;
+    size_t total = length + record.removed;
+    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, (total + 1) * unit);
+    char* to = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    bool restored = false;
+    if (to) {
+        restored = ReplayEdits(record.bytes, record.size, fixed, length, to, total);
+        std::memset(to + total * unit, 0, unit);
+        GlobalUnlock(block);
+    }
+    if (restored) return block;
+    if (block) GlobalFree(block);
+    return nullptr;
+}

@@ -1,0 +1,99 @@
+// -clean and Undo fix where the end-to-end suite cannot reach: broken
+// pairs, tag runs, a block without its terminator, Ctrl+Z, and every
+// allocation and placement failing in turn.
+#include <string>
+#include <vector>
+
+#include "viewer_test_fixture.h"
+
+namespace {
+
+std::string Bytes(const std::u16string& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+}
+
+const std::string kTricked = Bytes(u"rm\u200B -rf\r\n") + std::string(2, '\0');
+const std::string kCleaned = Bytes(u"rm -rf\r\n") + std::string(2, '\0');
+
+class HiddenRemoval : public ViewerTest {
+   protected:
+    bool UndoOffered() const {
+        return !(GetMenuState(g_viewer.main_menu, IDM_UNDO_FIX, MF_BYCOMMAND) & MF_GRAYED);
+    }
+    void PressCtrlZ() {
+        sim::HoldKey(VK_CONTROL);
+        SendMessageA(window_, WM_KEYDOWN, 'Z', 0);
+        sim::HoldKey(0);
+    }
+};
+
+// Cleaning may join two lone surrogates into a pair; a subdivision flag
+// keeps its tags, a run without a cancel tag loses them. The content put
+// back is not fixed again, even when the clipboard is looked at anew.
+TEST_F(HiddenRemoval, HostileTextIsCleanedAndPutBackToTheUnit) {
+    StartViewer("-normal -clean -all");
+    const std::u16string flag = u"\U0001F3F4\U000E0067\U000E0062\U000E007F";
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"a\xD800\u200B\xDC00\xDC00\r\n", u"a\xD800\xDC00\xDC00"},
+        {u"x\U0001F3F4\U000E0067\U000E0062\r\n\u2060", u"x\U0001F3F4"},
+        {flag + u"\U000E0061\u00A0" + flag + u"\U000E0061", flag + u" " + flag},
+        {u"\uFEFFa\u00A0b\u202F\u00AD\r\n\u200B\r\n\u200E", u"a b "},
+        {u"ok\u200B", u"ok"}};
+    for (const auto& [placed, left] : cases) {
+        SCOPED_TRACE(Bytes(placed));
+        Place({{CF_UNICODETEXT, Bytes(placed)}});  // no terminator
+        EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT), Bytes(left + u'\0'));
+        EXPECT_TRUE(UndoOffered());
+        PressCtrlZ();
+        PostMessageA(window_, WM_DRAWCLIPBOARD, 0, 0);
+        sim::PumpMessages();
+        EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT), Bytes(placed + u'\0'));
+        EXPECT_FALSE(UndoOffered());
+        ExpectNothingHeld();
+    }
+}
+
+// Dropping the trailing line break of a large text keeps a few bytes.
+TEST_F(HiddenRemoval, TheUndoOfATrailingBreakFixIsAFewBytes) {
+    StartViewer("-normal");
+    Place({{CF_OEMTEXT, std::string(1 << 20, 'x') + "\r\n"}});
+    EXPECT_LE(g_viewer.undo.record.size, 8u);
+    PressCtrlZ();
+    EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), std::string(1 << 20, 'x') + WithNul("\r\n"));
+}
+
+// A fix or an undo that fails at any step leaves the clipboard as it was
+// and holds nothing; only a refusal after emptying loses what was refused.
+TEST_F(HiddenRemoval, AFailureAtAnyStepLosesNothing) {
+    using sim::Fault;
+    StartViewer("-normal -clean");
+    const UINT html = RegisterClipboardFormatA("HTML Format");
+    const std::vector<sim::ClipData> placed = {{CF_UNICODETEXT, kTricked}, {html, "<b>"}};
+    int outcomes[3] = {};  // left, fixed, undone
+    for (bool undo : {false, true}) {
+        for (Fault fault : {Fault::GlobalAlloc, Fault::GlobalLock, Fault::GetClipboardData,
+                            Fault::SetClipboardData, Fault::EnumClipboardFormats}) {
+            for (int after = 0; after < 6; ++after) {
+                SCOPED_TRACE(undo * 100 + static_cast<int>(fault) * 10 + after);
+                if (!undo) sim::FailNext(fault, 1, after);
+                Place(placed);
+                if (undo) sim::FailNext(fault, 1, after);
+                if (undo) SendMessageA(window_, WM_COMMAND, IDM_UNDO_FIX, 0);
+                sim::ClearFaults();
+                CancelClipboardRetry(window_);
+                const std::string text = sim::ClipboardBlock(CF_UNICODETEXT);
+                bool emptied = fault == Fault::SetClipboardData && text.empty();
+                EXPECT_TRUE(emptied || text == kTricked || text == kCleaned);
+                EXPECT_EQ(UndoOffered(), text == kCleaned);
+                // A format refused once emptied is left out, as with -all.
+                bool refused = fault == Fault::SetClipboardData;
+                EXPECT_TRUE(refused || sim::ClipboardBlock(html) == "<b>");
+                outcomes[text == kCleaned ? 1 : undo && !emptied ? 2 : 0]++;
+                ExpectNothingHeld();
+            }
+        }
+    }
+    EXPECT_TRUE(outcomes[0] > 0 && outcomes[1] > 0 && outcomes[2] > 0);
+}
+
+}  // namespace
