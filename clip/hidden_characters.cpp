@@ -5,6 +5,7 @@ namespace {
 constexpr unsigned kFirstPrintable = 0x20;
 constexpr unsigned kTabUnit = '\t';
 constexpr unsigned kDelete = 0x7F;
+constexpr uint32_t kLastC1 = 0x9F;
 constexpr uint32_t kNoBreakSpaceUnit = 0xA0;
 constexpr uint32_t kSoftHyphenUnit = 0xAD;
 constexpr uint32_t kArabicLetterMark = 0x061C;
