@@ -109,8 +109,7 @@ size_t CopyCode(uint32_t code_point, WCHAR* name, size_t at) {
 
 HiddenKind ClassifyCodePoint(uint32_t code_point) {
     if (code_point < kFirstPrintable || code_point == kDelete) return ClassifyByteText(code_point);
-    if (code_point > kDelete && code_point <= kLastC1) return kControlCharacter;
-    if (code_point < kNoBreakSpaceUnit) return kShown;
+    if (code_point <= kLastC1) return code_point > kDelete ? kControlCharacter : kShown;
     if (code_point >= kFirstSetSpace && code_point <= kLastSetSpace) {
         return code_point == kFigureSpace ? kNoBreakSpace : kOtherSpace;
     }
