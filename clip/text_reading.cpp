@@ -150,18 +150,13 @@ size_t SkipPlainBytes(const unsigned char* bytes, size_t at, size_t end) {
     return at;
 }
 
-size_t SkipShownText(const TextBlock& text, size_t at) {
-    if (text.wide) return SkipShownWideText(static_cast<const WCHAR*>(text.data), at, text.units);
-    return SkipPlainBytes(static_cast<const unsigned char*>(text.data), at, text.units);
-}
-
 }  // namespace
 
 void ReadText(const TextBlock& text, TextReading* reading) {
     *reading = TextReading();
     size_t at = 0;
     while (at < text.units) {
-        size_t skipped = SkipShownText(text, at);
+        size_t skipped = NextUnitToLookAt(text, at, text.units);
         if (skipped != at) {
             at = skipped;
             reading->ending = kEndsInNoBreak;
@@ -223,6 +218,11 @@ size_t FlagTagsEnd(const TextBlock& text, size_t at) {
         if (code_point == kCancelTag) return end;
     }
     return at;
+}
+
+size_t NextUnitToLookAt(const TextBlock& text, size_t at, size_t end) {
+    if (text.wide) return SkipShownWideText(static_cast<const WCHAR*>(text.data), at, end);
+    return SkipPlainBytes(static_cast<const unsigned char*>(text.data), at, end);
 }
 
 bool CleaningChangesText(const TextReading& reading) {

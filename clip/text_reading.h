@@ -31,6 +31,11 @@ void ForgetReading();
 // ends with a cancel tag: a subdivision flag, kept whole. Otherwise `at`.
 size_t FlagTagsEnd(const TextBlock& text, size_t at);
 
+// Where the first unit from `at` on, before `end`, stands that may be
+// hidden or a line break; `end` when there is none. Ordinary text is
+// passed over a word at a time.
+size_t NextUnitToLookAt(const TextBlock& text, size_t at, size_t end);
+
 // Whether removing hidden characters changes the text and leaves more than
 // line breaks: a text of nothing else is left as it is.
 bool CleaningChangesText(const TextReading& reading);
