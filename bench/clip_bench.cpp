@@ -893,7 +893,7 @@ const HiddenCase kHiddenCases[] = {
      1,
      1.6,
      2.2},
-    {"1 KB, -clean / 1 KB",
+    {"1 KB, -clean / 1 KB trailing-break fix",
      {"1 KB, -clean", kKilobyte, 0, kNoLocale, CF_UNICODETEXT, "-clean", 0, false, kHiddenEvery},
      &kSmallText,
      kFlooredRoundsFactor,
