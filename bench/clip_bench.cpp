@@ -7,13 +7,14 @@
 // time the titled floor, the least program that fixes and titles the text,
 // in the same rounds. It also reports Varnelo's peak memory over the size
 // of the clipboard's data, and the time of one paint of a large text
-// against a small one. Nothing here asserts on time: it prints what it
+// against a small one; then the same with hidden characters shown (-show)
+// or removed (-clean). Nothing here asserts on time: it prints what it
 // measured.
 //
 // usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe PATH\TO\titled_floor.exe
-//                   [ROUNDS [office|paint]]
-// ("office": the rows of a spreadsheet's cell beside pictures only; "paint":
-// the repaints of unchanged text only, with the view off and on)
+//                   [ROUNDS [office|hidden]]
+// ("office": the rows of a spreadsheet's cell beside pictures only;
+// "hidden": the rows of -show and -clean only)
 #include <windows.h>
 #include <psapi.h>
 
@@ -44,6 +45,7 @@ struct TextCase {
     const char* options = "";  // Varnelo's
     size_t html_bytes = 0;     // "HTML Format" placed behind the text
     bool floored = false;      // the titled floor is timed too
+    size_t hidden_every = 0;   // Unicode text: a hidden character every this many units
 };
 
 const LCID kNoLocale = 0;
@@ -85,8 +87,14 @@ const size_t kHighByteEvery = 8;
 const wchar_t kFirstCyrillic = 0x0430;
 const size_t kLetters = 26;
 
-// Repaints are measured as Varnelo shows text, and with hidden characters shown.
-const char* const kPaintOptions[] = {"-normal -viewonly", "-normal -viewonly -show"};
+// Hidden characters of the kinds the remover takes away, in turn, and a
+// no-break space, which it makes a space.
+const wchar_t kHiddenCharacters[] = {0x200B, 0x00A0, 0x00AD, 0xFEFF, 0x200E, 0x2060, 0x0007};
+const size_t kHiddenCount = sizeof kHiddenCharacters / sizeof kHiddenCharacters[0];
+const wchar_t kNoBreakSpace = 0x00A0;
+
+const char kPaintOptions[] = "-normal -viewonly";
+const char kShowPaintOptions[] = "-normal -viewonly -show";
 const UINT kRedrawFlags = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 
 // --- Timing ------------------------------------------------------------
@@ -240,8 +248,15 @@ wchar_t UnicodeLetter(size_t at) {
     return static_cast<wchar_t>((at % 2 ? kFirstCyrillic : L'a') + at % kLetters);
 }
 
-// Unicode text: UTF-16 lines of Latin and Cyrillic letters with CR LF
-// breaks, and the trailing pairs.
+// A letter, or a hidden character where the case asks for one.
+wchar_t UnicodeCharacter(const TextCase& text_case, size_t at) {
+    const size_t every = text_case.hidden_every;
+    if (every == 0 || at % every != every - 1) return UnicodeLetter(at);
+    return kHiddenCharacters[at / every % kHiddenCount];
+}
+
+// Unicode text: UTF-16 lines of Latin and Cyrillic letters, hidden
+// characters among them if asked, with CR LF breaks, and the trailing pairs.
 std::string MakeUnicodeText(const TextCase& text_case) {
     const size_t units = text_case.bytes / sizeof(wchar_t);
     const size_t body = units - kLineBreakBytes * text_case.trailing_pairs;
@@ -249,7 +264,9 @@ std::string MakeUnicodeText(const TextCase& text_case) {
     const size_t line_period = kLineBytes + kLineBreakBytes;
     for (size_t at = 0; at < body; ++at) {
         const size_t column = at % line_period;
-        text[at] = column < kLineBytes ? UnicodeLetter(at) : column == kLineBytes ? L'\r' : L'\n';
+        text[at] = column < kLineBytes    ? UnicodeCharacter(text_case, at)
+                   : column == kLineBytes ? L'\r'
+                                          : L'\n';
     }
     if (body > 0) text[body - 1] = UnicodeLetter(0);
     for (size_t at = body; at < units; at += kLineBreakBytes) text[at] = L'\r';
@@ -272,15 +289,34 @@ std::string MakeText(const TextCase& text_case) {
     return text;
 }
 
+bool IsCleaned(const TextCase& text_case) {
+    return std::strstr(text_case.options, "-clean") != nullptr;
+}
+
+// Unicode text is fixed only with -all or -clean.
 bool IsFixed(const TextCase& text_case) {
-    return text_case.format != CF_UNICODETEXT || text_case.options[0] != '\0';
+    return text_case.format != CF_UNICODETEXT || IsCleaned(text_case) ||
+           std::strstr(text_case.options, "-all") != nullptr;
+}
+
+// The units of hidden characters that cleaning takes away.
+size_t RemovedUnits(const TextCase& text_case, const std::string& text) {
+    if (!IsCleaned(text_case) || text_case.hidden_every == 0) return 0;
+    const wchar_t* units = reinterpret_cast<const wchar_t*>(text.data());
+    const wchar_t* const end = units + text.size() / sizeof(wchar_t);
+    const wchar_t* const first_hidden = kHiddenCharacters;
+    const wchar_t* const last_hidden = kHiddenCharacters + kHiddenCount;
+    return std::count_if(units, end, [&](wchar_t unit) {
+        return unit != kNoBreakSpace && std::find(first_hidden, last_hidden, unit) != last_hidden;
+    });
 }
 
 // The length read back, in units: the text fixed, or Unicode text whole.
-size_t FixedLength(const TextCase& text_case) {
+size_t FixedLength(const TextCase& text_case, const std::string& text) {
     const size_t unit = text_case.format == CF_UNICODETEXT ? sizeof(wchar_t) : 1;
     const size_t pairs = IsFixed(text_case) ? text_case.trailing_pairs : 0;
-    return (text_case.bytes - kLineBreakBytes * unit * pairs) / unit;
+    return (text_case.bytes - kLineBreakBytes * unit * pairs) / unit -
+           RemovedUnits(text_case, text);
 }
 
 // All the clipboard's data: the text, and "HTML Format" if any.
@@ -456,6 +492,7 @@ bool TimeBaseline(const Reader& reader, const TextCase& text_case, const std::st
 // working set, over the size of the clipboard's data.
 bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& text_case,
              const std::string& text, Fix* fix) {
+    const size_t fixed_length = FixedLength(text_case, text);
     e2e::Varnelo varnelo;
     bool timed = e2e::EmptyTheClipboard(g_bench.window) &&
                  StartVarneloOn(exe_path, text_case.options, &varnelo) &&
@@ -469,7 +506,7 @@ bool TimeFix(const std::string& exe_path, const Reader& reader, const TextCase& 
     timed = timed && PlaceText(text, text_case, &placing) &&
             PumpUntil(
                 nullptr, [] { return g_bench.changed_by_awaited_owner; }, kLargeTextTimeoutMs) &&
-            ReadBackMatches(reader, text_case.format, FixedLength(text_case), &reading) &&
+            ReadBackMatches(reader, text_case.format, fixed_length, &reading) &&
             WaitUntilIdle(varnelo);
     if (timed) {
         const SIZE_T peak = WorkingSet(varnelo.process.dwProcessId, true);
@@ -671,11 +708,6 @@ void MeasurePaints(const std::string& exe_path, int rounds, const char* options)
     PrintPaints(small, large);
 }
 
-void MeasureAllPaints(const std::string& exe_path, int rounds) {
-    for (const char* options : kPaintOptions) MeasurePaints(exe_path, rounds, options);
-    std::fflush(stdout);
-}
-
 // --- One cell copied from a spreadsheet --------------------------------------
 // Pictures (an enhanced metafile, a METAFILEPICT and a bitmap of the size
 // asked), the spreadsheet's own blocks and one line of Unicode text, fixed
@@ -831,6 +863,109 @@ void MeasureOffice(const std::string& exe_path, const Reader& reader, int rounds
     std::fflush(stdout);
 }
 
+// --- Hidden characters ------------------------------------------------------
+// Varnelo with the view of hidden characters or their removal, against the
+// same Varnelo without it or against the platform's own write and read of
+// the same text, timed alternately in the same rounds.
+
+struct HiddenCase {
+    const char* name;
+    TextCase text;
+    const TextCase* reference;  // Varnelo's run compared with; null: the platform's
+    int rounds_factor;
+    double time_limit;    // the ratio asked for
+    double memory_limit;  // the peak over the data asked for; 0: none asked
+};
+
+const TextCase kUnicodeText = {"64 MB, Unicode", 64 * kMegabyte, 1, kNoLocale, CF_UNICODETEXT};
+const size_t kHiddenEvery = 64;
+const HiddenCase kHiddenCases[] = {
+    {"64 MB, Unicode, -show / without",
+     {"64 MB, Unicode, -show", 64 * kMegabyte, 1, kNoLocale, CF_UNICODETEXT, "-show"},
+     &kUnicodeText,
+     1,
+     1.2,
+     0},
+    {"64 MB, Unicode, a hidden character every 64, -clean / baseline",
+     {"64 MB, hidden, -clean", 64 * kMegabyte, 0, kNoLocale, CF_UNICODETEXT, "-clean", 0, false,
+      kHiddenEvery},
+     nullptr,
+     1,
+     1.6,
+     2.2},
+    {"1 KB, -clean / 1 KB trailing-break fix",
+     {"1 KB, -clean", kKilobyte, 0, kNoLocale, CF_UNICODETEXT, "-clean", 0, false, kHiddenEvery},
+     &kSmallText,
+     kFlooredRoundsFactor,
+     1.15,
+     0},
+};
+
+// The reference first: the platform's write and read, or Varnelo's run of
+// the reference text; its time stands as the round's baseline.
+bool TimeHiddenRound(const Programs& programs, const Reader& reader, const HiddenCase& hidden,
+                     const std::string& text, const std::string& reference_text, Round* round) {
+    Fix reference, varnelo;
+    if (hidden.reference) {
+        if (!TimeFix(programs.varnelo, reader, *hidden.reference, reference_text, &reference)) {
+            return false;
+        }
+        round->baseline_ms = reference.ms;
+    } else if (!TimeBaseline(reader, hidden.text, text, round)) {
+        return false;
+    }
+    if (!TimeFix(programs.varnelo, reader, hidden.text, text, &varnelo)) return false;
+    round->varnelo_ms = varnelo.ms;
+    round->memory_over_text = varnelo.memory_over_text;
+    return true;
+}
+
+void PrintHiddenRow(const HiddenCase& hidden, const Row& row) {
+    if (row.rounds.empty()) {
+        std::printf("%-64s failed in all %d rounds\n", hidden.name, row.failed);
+        return;
+    }
+    char memory_limit[16] = "-";
+    if (hidden.memory_limit > 0) {
+        std::snprintf(memory_limit, sizeof memory_limit, "%.2f", hidden.memory_limit);
+    }
+    std::printf("%-64s %12.2f %12.2f %22s %8.2f %12.2f %8s", hidden.name,
+                MedianOf(row, &Round::baseline_ms), MedianOf(row, &Round::varnelo_ms),
+                RatioText(Ratios(row, &Round::baseline_ms)).c_str(), hidden.time_limit,
+                MedianOf(row, &Round::memory_over_text), memory_limit);
+    if (row.failed) std::printf("  (%d rounds failed)", row.failed);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+void MeasureHidden(const Programs& programs, const Reader& reader, int rounds) {
+    std::printf(
+        "\nHidden characters: median of %d alternating rounds (%d on the 1 KB row); each\n"
+        "time runs from CloseClipboard until the text, titled or fixed, has been read.\n"
+        "The reference is Varnelo without the option (on the 1 KB row: its fix of 1 KB\n"
+        "of OEM text ending in CR LF), or the platform's write and read of the text.\n"
+        "Peak is Varnelo's peak working set less its idle one, over the text's size.\n\n",
+        rounds, rounds * kFlooredRoundsFactor);
+    std::printf("%-64s %12s %12s %22s %8s %12s %8s\n", "text", "reference ms", "Varnelo ms",
+                "/ reference [min - max]", "asked", "peak / data", "asked");
+    for (const HiddenCase& hidden : kHiddenCases) {
+        const std::string text = MakeText(hidden.text);
+        const std::string reference_text = hidden.reference ? MakeText(*hidden.reference) : "";
+        Row row;
+        for (int at = 0; at < rounds * hidden.rounds_factor; ++at) {
+            Round round;
+            if (TimeHiddenRound(programs, reader, hidden, text, reference_text, &round)) {
+                row.rounds.push_back(round);
+            } else {
+                ++row.failed;
+            }
+        }
+        e2e::EmptyTheClipboard(g_bench.window);
+        PrintHiddenRow(hidden, row);
+    }
+    MeasurePaints(programs.varnelo, rounds, kShowPaintOptions);
+}
+
 int ParseRounds(int argc, char** argv) {
     const int rounds = argc > 4 ? std::atoi(argv[4]) : kDefaultRounds;
     return rounds > 0 ? rounds : kDefaultRounds;
@@ -842,7 +977,7 @@ int main(int argc, char** argv) {
     if (argc < 4) {
         e2e::Log(
             "usage: clip_bench PATH\\TO\\Varnelo.exe PATH\\TO\\clip_reader.exe "
-            "PATH\\TO\\titled_floor.exe [ROUNDS [office|paint]]");
+            "PATH\\TO\\titled_floor.exe [ROUNDS [office|hidden]]");
         return e2e::kUsageError;
     }
     const std::string exe_path = argv[1];
@@ -860,14 +995,12 @@ int main(int argc, char** argv) {
     }
     // The first use of the clipboard and of a new process is slow; not counted.
     MeasureCase(programs, reader, kSmallText, 1);
-    if (argc > 5 && std::strcmp(argv[5], "office") == 0) {
-        MeasureOffice(exe_path, reader, rounds);
-        StopReader(&reader);
-        LeaveViewerChain();
-        return e2e::kPassed;
-    }
-    if (argc > 5 && std::strcmp(argv[5], "paint") == 0) {
-        MeasureAllPaints(exe_path, rounds);
+    const char* only = argc > 5 ? argv[5] : "";
+    const bool office_only = std::strcmp(only, "office") == 0;
+    const bool hidden_only = std::strcmp(only, "hidden") == 0;
+    if (office_only) MeasureOffice(exe_path, reader, rounds);
+    if (hidden_only) MeasureHidden(programs, reader, rounds);
+    if (office_only || hidden_only) {
         StopReader(&reader);
         LeaveViewerChain();
         return e2e::kPassed;
@@ -879,8 +1012,9 @@ int main(int argc, char** argv) {
         PrintRow(text_case, rows.back());
     }
     PrintParts(rows);
-    MeasureAllPaints(exe_path, rounds);
+    MeasurePaints(exe_path, rounds, kPaintOptions);
     MeasureOffice(exe_path, reader, rounds);
+    MeasureHidden(programs, reader, rounds);
     StopReader(&reader);
     LeaveViewerChain();
     return e2e::kPassed;

@@ -17,10 +17,21 @@ constexpr uint64_t kByteTops = 0x8080808080808080ull;
 constexpr unsigned kFirstPrintable = 0x20;
 constexpr unsigned kLastAscii = 0x7E;
 constexpr unsigned kDelete = 0x7F;
+constexpr unsigned kLastC1 = 0x9F;
+constexpr unsigned kNoBreakSpaceUnit = 0xA0;
+constexpr unsigned kSoftHyphenUnit = 0xAD;
+constexpr unsigned kArabicLetterMark = 0x061C;
+constexpr unsigned kIdeographicSpace = 0x3000;
+constexpr unsigned kFirstSurrogate = 0xD800;
 constexpr unsigned kFirstSurrogatePage = 0xD8;
 constexpr unsigned kLastSurrogatePage = 0xDF;
 constexpr unsigned kPunctuationPage = 0x20;
-constexpr unsigned kLastPunctuationHidden = 0x206F;
+// The hidden characters of the punctuation page lie in these three runs.
+constexpr unsigned kLastSpaceOrMark = 0x200F;
+constexpr unsigned kFirstEmbedding = 0x202A;
+constexpr unsigned kLastEmbedding = 0x202F;
+constexpr unsigned kFirstInvisibleOperator = 0x205F;
+constexpr unsigned kLastInvisibleOperator = 0x206F;
 
 // Four UTF-16 units of printable ASCII: most of most texts, passed over a
 // word at a time. A unit below 0x20 borrows into its top bit; one above
@@ -39,20 +50,27 @@ bool IsPlainByteWord(uint64_t word) {
     return ((below | is_delete) & kByteTops) == 0;
 }
 
-// Whether a UTF-16 unit of Unicode text may be hidden, told from its page
-// first: most scripts' letters need no further look.
+// Whether a UTF-16 unit of Unicode text may be hidden or end a line or the
+// text, told from its page first: most scripts' letters need no further
+// look, nor do accented Latin letters, dashes and quotation marks.
 bool MayBeHidden(unsigned unit) {
+    // Latin-1's letters to Hebrew, and kana, ideographs and Hangul: none.
+    if (unit > kSoftHyphenUnit && unit < kArabicLetterMark) return false;
+    if (unit > kIdeographicSpace && unit < kFirstSurrogate) return false;
     switch (unit >> 8) {
         case 0x00:
-            return unit < kFirstPrintable || unit >= kDelete;
-        case 0x06:
-            return unit == 0x061C;
+            return unit < kFirstPrintable || (unit >= kDelete && unit <= kLastC1) ||
+                   unit == kNoBreakSpaceUnit || unit == kSoftHyphenUnit;
+        case kArabicLetterMark >> 8:
+            return unit == kArabicLetterMark;
         case 0x18:
             return unit == 0x180E;
         case kPunctuationPage:
-            return unit <= kLastPunctuationHidden;
-        case 0x30:
-            return unit == 0x3000;
+            return unit <= kLastSpaceOrMark ||
+                   (unit >= kFirstEmbedding && unit <= kLastEmbedding) ||
+                   (unit >= kFirstInvisibleOperator && unit <= kLastInvisibleOperator);
+        case kIdeographicSpace >> 8:
+            return unit == kIdeographicSpace;
         case 0xFE:
             return unit == 0xFEFF;
         default:
@@ -104,17 +122,33 @@ size_t ReadByteCharacter(const TextBlock& text, size_t at, TextReading* reading)
     return at + 1;
 }
 
-// Passes over a word of ordinary text, if one starts at `at`.
-size_t SkipOrdinaryWord(const TextBlock& text, size_t at) {
+bool IsPlainByte(unsigned char byte) {
+    return byte >= kFirstPrintable && byte != kDelete;
+}
+
+// Passes over the characters from `at` that are shown as themselves:
+// printable ASCII a word at a time, then a unit at a time, without a call
+// for each, up to one that may be hidden or end a line.
+size_t SkipShownWideText(const WCHAR* units, size_t at, size_t end) {
     uint64_t word;
-    if (text.wide) {
-        if (at + kWordUnits > text.units) return at;
-        std::memcpy(&word, static_cast<const WCHAR*>(text.data) + at, sizeof word);
-        return IsPrintableAsciiWord(word) ? at + kWordUnits : at;
+    while (at + kWordUnits <= end) {
+        std::memcpy(&word, units + at, sizeof word);
+        if (!IsPrintableAsciiWord(word)) break;
+        at += kWordUnits;
     }
-    if (at + sizeof word > text.units) return at;
-    std::memcpy(&word, static_cast<const char*>(text.data) + at, sizeof word);
-    return IsPlainByteWord(word) ? at + sizeof word : at;
+    while (at < end && !MayBeHidden(units[at])) ++at;
+    return at;
+}
+
+size_t SkipPlainBytes(const unsigned char* bytes, size_t at, size_t end) {
+    uint64_t word;
+    while (at + sizeof word <= end) {
+        std::memcpy(&word, bytes + at, sizeof word);
+        if (!IsPlainByteWord(word)) break;
+        at += sizeof word;
+    }
+    while (at < end && IsPlainByte(bytes[at])) ++at;
+    return at;
 }
 
 }  // namespace
@@ -123,7 +157,7 @@ void ReadText(const TextBlock& text, TextReading* reading) {
     *reading = TextReading();
     size_t at = 0;
     while (at < text.units) {
-        size_t skipped = SkipOrdinaryWord(text, at);
+        size_t skipped = NextUnitToLookAt(text, at, text.units);
         if (skipped != at) {
             at = skipped;
             reading->ending = kEndsInNoBreak;
@@ -136,13 +170,8 @@ void ReadText(const TextBlock& text, TextReading* reading) {
             continue;
         }
         reading->ending = kEndsInNoBreak;
-        if (!text.wide) {
-            at = ReadByteCharacter(text, at, reading);
-        } else if (MayBeHidden(unit)) {
-            at = ReadWideCharacter(text, at, reading);
-        } else {
-            ++at;
-        }
+        at =
+            text.wide ? ReadWideCharacter(text, at, reading) : ReadByteCharacter(text, at, reading);
     }
     reading->length = at;
     if (reading->ending == kEndsInNoBreak && at > 0) ++reading->lines;
@@ -193,21 +222,8 @@ size_t FlagTagsEnd(const TextBlock& text, size_t at) {
 }
 
 size_t NextUnitToLookAt(const TextBlock& text, size_t at, size_t end) {
-    while (at < end) {
-        size_t skipped = SkipOrdinaryWord(text, at);
-        if (skipped != at && skipped <= end) {
-            at = skipped;
-            continue;
-        }
-        // A word of other scripts' letters is looked at a unit at a time.
-        size_t stop = std::min(at + (text.wide ? kWordUnits : sizeof(uint64_t)), end);
-        for (; at < stop; ++at) {
-            unsigned unit = TextUnit(text, at);
-            if (text.wide ? MayBeHidden(unit) : unit < kFirstPrintable || unit == kDelete)
-                return at;
-        }
-    }
-    return end;
+    if (text.wide) return SkipShownWideText(static_cast<const WCHAR*>(text.data), at, end);
+    return SkipPlainBytes(static_cast<const unsigned char*>(text.data), at, end);
 }
 
 bool CleaningChangesText(const TextReading& reading) {
