@@ -2,6 +2,7 @@
 #include "clip/format_names.h"
 #include "clip/kept_text.h"
 #include "clip/private_content.h"
+#include "clip/status_words.h"
 #include "clip/text_reading.h"
 
 namespace {
@@ -10,83 +11,57 @@ constexpr UINT_PTR kStatusBarId = 1;
 constexpr DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP;
 // Room for the longest reading: every kind counted in the millions.
 constexpr size_t kStatusTextSize = 512;
-constexpr size_t kDigitsRoom = 24;
-
-// Text written into the status text's buffer, cut at its end.
-struct StatusWriter {
-    WCHAR* text;
-    size_t at;
-};
-
-void Append(StatusWriter* writer, const char* words) {
-    while (*words && writer->at + 1 < kStatusTextSize) {
-        writer->text[writer->at++] = static_cast<unsigned char>(*words++);
-    }
-    writer->text[writer->at] = 0;
-}
-
-void AppendNumber(StatusWriter* writer, size_t number) {
-    char digits[kDigitsRoom];
-    size_t at = sizeof digits;
-    digits[--at] = 0;
-    do {
-        digits[--at] = static_cast<char>('0' + number % 10);
-        number /= 10;
-    } while (number > 0);
-    Append(writer, digits + at);
-}
 
 // "bitmap W x H", its size in pixels, read from the format PaintBitmap draws.
-void DescribeBitmap(HWND window, StatusWriter* writer) {
+void DescribeBitmap(HWND window, StatusWords* words) {
     SIZE size;
     bool read = OpenClipboardToRead(window);
     bool sized = read && ReadBitmapSize(&size);
     if (read) CloseClipboard();
     if (!sized) {
-        Append(writer, kCannotOpen);
+        AppendWords(words, kCannotOpen);
         return;
     }
-    Append(writer, "bitmap ");
-    AppendNumber(writer, size.cx);
-    Append(writer, " x ");
-    AppendNumber(writer, size.cy);
+    AppendWords(words, "bitmap ");
+    AppendNumber(words, size.cx);
+    AppendWords(words, " x ");
+    AppendNumber(words, size.cy);
 }
 
 // A chosen format that is not text: its name, as the Format menu lists it,
 // and the bytes its block holds, which its paint shows as text.
-void DescribeChosenFormat(HWND window, StatusWriter* writer) {
+void DescribeChosenFormat(HWND window, StatusWords* words) {
     char name[kTitleSize];
-    Append(writer, MenuEntryName(g_viewer.current_format, name));
+    AppendWords(words, MenuEntryName(g_viewer.current_format, name));
     if (!OpenClipboardToRead(window)) return;
     HANDLE block = GetClipboardData(g_viewer.current_format);
     SIZE_T bytes = block ? GlobalSize(block) : 0;
     CloseClipboard();
     if (bytes == 0) return;
-    Append(writer, " \xB7 ");
-    AppendNumber(writer, bytes);
-    Append(writer, " bytes");
+    AppendSeparator(words);
+    AppendNumber(words, bytes);
+    AppendWords(words, " bytes");
 }
 
 // What a paste of the clipboard delivers, as far as the window shows it:
 // text from its reading, made at the change; never counted here.
 void DescribeShownContent(HWND window, WCHAR* text) {
-    StatusWriter writer = {text, 0};
-    text[0] = 0;
+    StatusWords words = StartStatusWords(text, kStatusTextSize);
     UINT format = g_viewer.current_format;
     bool chosen = format == g_viewer.priority_list[0] && format != kClipboardEmpty &&
                   format != kNoListedFormat;
     if (ClipboardIsPrivate()) {
-        Append(&writer, kPrivateData);
+        AppendWords(&words, kPrivateData);
     } else if (g_viewer.reading.format != 0) {
         DescribeReading(g_viewer.reading, text, kStatusTextSize);
     } else if (format == CF_BITMAP) {
-        DescribeBitmap(window, &writer);
+        DescribeBitmap(window, &words);
     } else if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_OEMTEXT) {
-        Append(&writer, kCannotOpen);
+        AppendWords(&words, kCannotOpen);
     } else if (chosen) {
-        DescribeChosenFormat(window, &writer);
+        DescribeChosenFormat(window, &words);
     } else {
-        Append(&writer, kNoTextOrBitmap);
+        AppendWords(&words, kNoTextOrBitmap);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "clip/kept_text.h"
 #include "clip/private_content.h"
+#include "clip/status_words.h"
 
 namespace {
 
@@ -233,9 +234,6 @@ bool CleaningChangesText(const TextReading& reading) {
 
 namespace {
 
-constexpr WCHAR kSeparator[] = WIDE_TEXT(" \u00B7 ");
-constexpr size_t kDigitsRoom = 24;
-
 struct KindWords {
     const char* one;
     const char* many;
@@ -257,52 +255,23 @@ constexpr KindWords kKindWords[kCountedKinds] = {
 constexpr const char* kEndings[] = {"ends in no line break", "ends in CR LF", "ends in LF",
                                     "ends in CR"};
 
-// Text written into a buffer of known size, cut at its end.
-struct Writer {
-    WCHAR* text;
-    size_t size;
-    size_t at;
-};
-
-void Append(Writer* writer, const char* words) {
-    while (*words && writer->at + 1 < writer->size) {
-        writer->text[writer->at++] = static_cast<unsigned char>(*words++);
-    }
-    writer->text[writer->at] = 0;
-}
-
-void AppendSeparator(Writer* writer) {
-    for (const WCHAR* unit = kSeparator; *unit && writer->at + 1 < writer->size; ++unit) {
-        writer->text[writer->at++] = *unit;
-    }
-    writer->text[writer->at] = 0;
-}
-
-void AppendCount(Writer* writer, size_t count, const char* one, const char* many) {
-    char digits[kDigitsRoom];
-    size_t at = sizeof digits;
-    digits[--at] = 0;
-    do {
-        digits[--at] = static_cast<char>('0' + count % 10);
-        count /= 10;
-    } while (count > 0);
-    Append(writer, digits + at);
-    Append(writer, " ");
-    Append(writer, digits[at] == '1' && digits[at + 1] == 0 ? one : many);
+void AppendCount(StatusWords* words, size_t count, const char* one, const char* many) {
+    AppendNumber(words, count);
+    AppendWords(words, " ");
+    AppendWords(words, count == 1 ? one : many);
 }
 
 }  // namespace
 
 void DescribeReading(const TextReading& reading, WCHAR* text, size_t size) {
     if (size == 0) return;
-    Writer writer = {text, size, 0};
-    text[0] = 0;
-    AppendCount(&writer, reading.lines, "line", "lines");
-    AppendSeparator(&writer);
-    Append(&writer, kEndings[reading.ending]);
+    StatusWords words = StartStatusWords(text, size);
+    AppendCount(&words, reading.lines, "line", "lines");
+    AppendSeparator(&words);
+    AppendWords(&words, kEndings[reading.ending]);
     for (int kind = 0; kind < kCountedKinds; ++kind) {
         if (reading.counts[kind] == 0) continue;
-        AppendSeparator(&writer);
-        AppendCount(&writer, reading.counts[kind], kKindWords[kind].one, kKindWords[kind].many);
+        AppendSeparator(&words);
+        AppendCount(&words, reading.counts[kind], kKindWords[kind].one, kKindWords[kind].many);
     }
 }
