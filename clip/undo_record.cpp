@@ -1,5 +1,6 @@
 #include "clip/undo_record.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -83,7 +84,9 @@ bool ReplayEdits(const BYTE* bytes, size_t size, const TextBlock& fixed, size_t 
 
 bool StartUndoRecord(UndoRecord* record, size_t edits, size_t length) {
     *record = UndoRecord();
-    size_t room = edits * (DigitsOf(length) + kUnitDigits);
+    size_t per_edit = DigitsOf(length) + kUnitDigits;
+    if (edits > SIZE_MAX / per_edit) return false;
+    size_t room = edits * per_edit;
     record->bytes = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, room ? room : 1));
     record->room = record->bytes ? room : 0;
     return record->bytes != nullptr;
