@@ -53,6 +53,7 @@ bool PlanTrailingFix(const TextBlock& text, TextFix* fix) {
 // and line breaks is left as it is.
 bool PlanCleaningFix(const TextBlock& text, bool oem_text_first, TextFix* fix) {
     ReadText(text, &fix->reading);
+    fix->read = true;
     if (!CleaningChangesText(fix->reading)) return false;
     fix->length = fix->reading.length;
     fix->clean = true;
@@ -108,8 +109,10 @@ bool ShowTextTitleAndFix(HWND window) {
         PlanFix(window, text, oem_text_first, &copy, &fix) && CopyForFix(text, format, &copy);
     if (copied) {
         ShowFixedText(text, format, copy.formats[copy.text_at].data, title);
+    } else if (g_viewer.show_hidden && fix.read) {
+        // Of the text the clipboard holds, read once for both.
+        KeepMadeReading(fix.reading, format);
     } else if (g_viewer.show_hidden) {
-        // Of the text the clipboard holds.
         KeepReading(text, format);
     }
     UnlockTextBlock(text);

@@ -14,6 +14,7 @@ struct TextFix {
     bool clean = false;
     size_t tail_removable = 0;  // units from `end` on that cleaning removes
     TextReading reading;        // of the whole text, when cleaning
+    bool read = false;          // whether `reading` was made
 };
 
 // With `fix->reading` and `fix->length` read: where the trailing line breaks

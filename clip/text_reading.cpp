@@ -179,7 +179,13 @@ void ReadText(const TextBlock& text, TextReading* reading) {
 }
 
 void KeepReading(const TextBlock& text, UINT format) {
-    ReadText(text, &g_viewer.reading);
+    TextReading reading;
+    ReadText(text, &reading);
+    KeepMadeReading(reading, format);
+}
+
+void KeepMadeReading(const TextReading& reading, UINT format) {
+    g_viewer.reading = reading;
     g_viewer.reading.sequence = ClipboardSequence();
     g_viewer.reading.format = format;
 }

@@ -16,6 +16,9 @@ void ReadText(const TextBlock& text, TextReading* reading);
 // viewer's reading, which is then of the clipboard's content now.
 void KeepReading(const TextBlock& text, UINT format);
 
+// The same, from a reading of that block made already.
+void KeepMadeReading(const TextReading& reading, UINT format);
+
 // The text format the window shows: the one placed first under Default, a
 // chosen Unicode, plain or OEM text; 0 for anything else.
 UINT ShownTextFormat();
