@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
-
-}  // namespace
-
 bool ReadClipboardDword(UINT format, DWORD* value) {
     HANDLE block = GetClipboardData(format);
     if (!block || GlobalSize(block) < sizeof *value) return false;

@@ -7,6 +7,9 @@
 
 #include "platform/win32_door.h"
 
+// Movable shareable memory, as the clipboard takes it from any program.
+constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
+
 // With the clipboard open: the DWORD at the start of the block of `format`;
 // false when there is none or the block is shorter.
 bool ReadClipboardDword(UINT format, DWORD* value);

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "clip/clipboard_blocks.h"
 #include "clip/undo_record.h"
 
 namespace {
 
-constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
 constexpr WCHAR kFirstLowSurrogate = 0xDC00;
 constexpr WCHAR kLastLowSurrogate = 0xDFFF;
 

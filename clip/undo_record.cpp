@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "clip/clipboard_blocks.h"
+
 namespace {
 
 constexpr unsigned kDigitBits = 7;
@@ -10,7 +12,6 @@ constexpr BYTE kDigitMask = 0x7F;
 constexpr BYTE kMoreDigits = 0x80;
 // A UTF-16 unit and the replaced bit take 17 bits: three digits.
 constexpr size_t kUnitDigits = 3;
-constexpr UINT kSharedBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
 
 size_t DigitsOf(size_t value) {
     size_t digits = 1;
