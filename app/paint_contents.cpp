@@ -131,18 +131,6 @@ void DrawKeptLines(HDC dc, const RECT& client) {
     RestoreFont(dc, previous_font);
 }
 
-// With the view on, each break ends a row: CR LF is one, a lone CR or LF
-// one each ("\n\r" two). Returns where the row's break ends.
-size_t RowBreakEnd(const TextBlock& text, size_t end) {
-    if (EndsText(text, end)) return end;
-    size_t next = end + 1;
-    if (TextUnit(text, end) == kCarriageReturn && !EndsText(text, next) &&
-        TextUnit(text, next) == kLineFeed) {
-        ++next;
-    }
-    return next;
-}
-
 constexpr unsigned char kKeptRowEnd = 0xFF;  // no HiddenKind has this value
 constexpr size_t kMostBreakUnits = 2;
 
@@ -169,8 +157,8 @@ size_t ReadRow(const TextBlock& text, size_t start, size_t end, size_t next, WCH
 }
 
 // The text with its hidden characters shown, from the top-left corner, a
-// row for each line break and only the rows that can show; keeps what it
-// laid out.
+// row for each line break as a paste delivers them, as the status bar
+// counts lines, and only the rows that can show; keeps what it laid out.
 void DrawMarkedText(HDC dc, const TextBlock& text, const RECT& client) {
     HGDIOBJ previous_font = SelectTextFont(dc);
     VisibleArea area = MeasureVisibleArea(dc, client);
@@ -178,7 +166,7 @@ void DrawMarkedText(HDC dc, const TextBlock& text, const RECT& client) {
     size_t start = 0;
     for (int row = 0; row < area.lines; ++row) {
         size_t end = FindLineEnd(text, start);
-        size_t next = RowBreakEnd(text, end);
+        size_t next = EndsText(text, end) ? end : LineBreakEnd(text, end);
         WCHAR units[kMaxLineUnits];
         unsigned char kinds[kMaxLineUnits];
         size_t count = ReadRow(text, start, end, next, units, kinds);

@@ -185,6 +185,13 @@ bool IsLineBreak(unsigned unit) {
     return unit == kCarriageReturn || unit == kLineFeed;
 }
 
+size_t LineBreakEnd(const TextBlock& text, size_t at) {
+    size_t next = at + 1;
+    bool pair = TextUnit(text, at) == kCarriageReturn && next < text.units &&
+                TextUnit(text, next) == kLineFeed;
+    return pair ? next + 1 : next;
+}
+
 size_t TextLength(const TextBlock& text) {
     if (!text.wide) return MeasureText(static_cast<const char*>(text.data), text.units);
     const WCHAR* units = static_cast<const WCHAR*>(text.data);

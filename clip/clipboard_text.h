@@ -62,6 +62,10 @@ bool IsHighSurrogate(WCHAR unit);
 // Whether the unit is a CR or an LF, in text of any kind.
 bool IsLineBreak(unsigned unit);
 
+// Where the line break at `at` ends, as a paste delivers it: a CR and the
+// LF after it are one break, a lone CR or LF one each ("\n\r" is two).
+size_t LineBreakEnd(const TextBlock& text, size_t at);
+
 // Length of the text in a block of bytes: up to the first NUL or the block's end.
 size_t MeasureText(const char* text, size_t block_size);
 

@@ -79,17 +79,15 @@ bool MayBeHidden(unsigned unit) {
     }
 }
 
-// A CR and the LF after it are one break; a lone CR or LF is one too, so
-// "LF CR" is two, as a paste delivers them.
+// One break, as the view's rows end at it.
 void ReadBreak(const TextBlock& text, size_t* at, TextReading* reading) {
-    bool pair = TextUnit(text, *at) == kCarriageReturn && *at + 1 < text.units &&
-                TextUnit(text, *at + 1) == kLineFeed;
-    reading->ending = pair                                     ? kEndsInCrLf
+    size_t end = LineBreakEnd(text, *at);
+    reading->ending = end - *at == 2                           ? kEndsInCrLf
                       : TextUnit(text, *at) == kCarriageReturn ? kEndsInCr
                                                                : kEndsInLf;
-    reading->break_units += pair ? 2 : 1;
+    reading->break_units += end - *at;
     ++reading->lines;
-    *at += pair ? 2 : 1;
+    *at = end;
 }
 
 void Count(HiddenKind kind, CleanAction action, size_t at, size_t units, TextReading* reading) {
