@@ -36,10 +36,6 @@ bool HasZeroUnit(uint32_t word) {
     return ((word - kEveryUnitOne) & ~word & kEveryUnitTop) != 0;
 }
 
-bool IsLowSurrogate(WCHAR unit) {
-    return unit >= kFirstLowSurrogate && unit <= kLastLowSurrogate;
-}
-
 // The locale on the clipboard, or 0 when there is none.
 LCID ClipboardLocale() {
     DWORD locale;
@@ -179,6 +175,10 @@ size_t MeasureText(const char* text, size_t block_size) {
 
 bool IsHighSurrogate(WCHAR unit) {
     return unit >= kFirstHighSurrogate && unit <= kLastHighSurrogate;
+}
+
+bool IsLowSurrogate(WCHAR unit) {
+    return unit >= kFirstLowSurrogate && unit <= kLastLowSurrogate;
 }
 
 bool IsLineBreak(unsigned unit) {

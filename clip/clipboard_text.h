@@ -56,8 +56,9 @@ size_t NextCharacter(const TextBlock& text, size_t at);
 // end), at most `capacity` units of it; returns how many were written.
 size_t ConvertText(const TextBlock& text, size_t start, size_t end, WCHAR* wide, size_t capacity);
 
-// Whether the UTF-16 unit starts a surrogate pair.
+// Whether the UTF-16 unit starts a surrogate pair, or ends one.
 bool IsHighSurrogate(WCHAR unit);
+bool IsLowSurrogate(WCHAR unit);
 
 // Whether the unit is a CR or an LF, in text of any kind.
 bool IsLineBreak(unsigned unit);

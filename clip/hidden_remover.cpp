@@ -7,9 +7,6 @@
 
 namespace {
 
-constexpr WCHAR kFirstLowSurrogate = 0xDC00;
-constexpr WCHAR kLastLowSurrogate = 0xDFFF;
-
 // The new text as it is written, and the edits behind it.
 struct Writer {
     char* to;
@@ -28,8 +25,7 @@ size_t UnitSize(const TextBlock& text) {
 size_t PreviousCharacter(const TextBlock& text, size_t at, uint32_t* code_point) {
     size_t start = at - 1;
     if (text.wide && start > 0) {
-        WCHAR low = static_cast<WCHAR>(TextUnit(text, start));
-        if (low >= kFirstLowSurrogate && low <= kLastLowSurrogate &&
+        if (IsLowSurrogate(static_cast<WCHAR>(TextUnit(text, start))) &&
             IsHighSurrogate(static_cast<WCHAR>(TextUnit(text, start - 1)))) {
             --start;
         }
