@@ -30,6 +30,15 @@ bool PlainTextIsLong(size_t counted) {
     return length > 1;
 }
 
+// Without -all, OEM text whose plain text is one byte keeps its trailing
+// CR LF pairs; the plain text is asked about only when there are pairs to
+// remove.
+void KeepPairsOfShortText(TextFix* fix) {
+    if (g_viewer.fix_all_text || fix->end == fix->length || PlainTextIsLong(fix->length)) return;
+    fix->end = fix->length;
+    fix->tail_removable = 0;
+}
+
 // With the clipboard open, and the text of `format` locked: the trailing
 // line breaks the fix drops, and whether the text is fixed at all. Without
 // -all, OEM text placed first that is longer than one byte loses its
@@ -39,10 +48,7 @@ bool PlanTrailingFix(const TextBlock& text, TextFix* fix) {
     fix->length = TextLength(text);
     fix->end = g_viewer.fix_all_text ? LengthWithoutLineBreaks(text, fix->length)
                                      : LengthWithoutTrailingPairs(text, fix->length);
-    // The plain text is asked about only when there are pairs to remove.
-    if (!g_viewer.fix_all_text && fix->end < fix->length && !PlainTextIsLong(fix->length)) {
-        fix->end = fix->length;
-    }
+    KeepPairsOfShortText(fix);
     fix->clean = false;
     return fix->end < fix->length;
 }
@@ -60,10 +66,7 @@ bool PlanCleaningFix(const TextBlock& text, bool oem_text_first, TextFix* fix) {
     fix->end = fix->length;
     fix->tail_removable = 0;
     if (g_viewer.fix_all_text || oem_text_first) FindCleanedEnd(text, !g_viewer.fix_all_text, fix);
-    if (!g_viewer.fix_all_text && fix->end < fix->length && !PlainTextIsLong(fix->length)) {
-        fix->end = fix->length;
-        fix->tail_removable = 0;
-    }
+    KeepPairsOfShortText(fix);
     return true;
 }
 
