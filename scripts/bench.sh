@@ -3,7 +3,8 @@
 #        VARNELO_EXE=path/to/Varnelo.exe scripts/bench.sh [ROUNDS]
 #
 # Builds build/bench-win32 (the i686 Varnelo.exe with the clipboard
-# benchmark; build/bench-win64 on a machine that runs no 32-bit programs)
+# benchmark; build/bench-win64 on a machine that runs no 32-bit programs
+# natively)
 # and runs the benchmark under Wine, printing its tables, the soak row
 # last. It runs on a private Xvfb display and in its own Wine prefix
 # (build/bench-wine, or $WINEPREFIX), so that no other program shares the
@@ -15,8 +16,8 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build/bench-win32"
 TOOLCHAIN="$ROOT/cmake/mingw-w64-i686.cmake"
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    echo "bench: this machine runs no 32-bit programs; the x86_64 build is measured" >&2
+if [ "$("$ROOT/scripts/i386-emulation.sh" mode)" != native ]; then
+    echo "bench: this machine runs no 32-bit programs natively; the x86_64 build is measured" >&2
     BUILD="$ROOT/build/bench-win64"
     TOOLCHAIN="$ROOT/cmake/mingw-w64-x86_64.cmake"
 fi

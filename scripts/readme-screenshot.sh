@@ -133,7 +133,7 @@ fi
 
 "$ROOT/scripts/install-deps.sh"
 build=win32
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ "$("$ROOT/scripts/i386-emulation.sh" mode)" != native ]; then
     build=win64
 fi
 "$ROOT/scripts/build.sh" "$build" >/dev/null

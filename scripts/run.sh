@@ -9,9 +9,10 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$ROOT/scripts/build.sh" win32 >/dev/null
 
 exe="$ROOT/build/win32/Varnelo.exe"
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    # This kernel runs no 32-bit programs, so only the 64-bit build can start.
-    echo "run: 32-bit Windows programs cannot run here; starting the x86_64 build" >&2
+if [ "$("$ROOT/scripts/i386-emulation.sh" mode)" != native ]; then
+    # This kernel runs no 32-bit programs, or only many times slower under
+    # emulation, so the 64-bit build is started.
+    echo "run: 32-bit Windows programs do not run natively here; starting the x86_64 build" >&2
     "$ROOT/scripts/build.sh" win64 >/dev/null
     exe="$ROOT/build/win64/Varnelo.exe"
 fi

@@ -17,7 +17,6 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PRIVATE_PREFIX="$ROOT/build/wine-prefix"
 XVFB_SCREEN=1024x768x24
 READY_TIMEOUT_SECONDS=30
-WINE_32_BIT_LOADER=/usr/lib/wine/wine
 WINE_64_BIT_LOADER=/usr/lib/wine/wine64
 
 XVFB_PID=""
@@ -67,14 +66,21 @@ start_private_xvfb() {
 }
 
 # Debian's wine command always takes the 32-bit loader when it is installed.
-# On a machine whose kernel runs 64-bit programs only, that loader cannot
-# start, so "wine" is pointed at the 64-bit loader; 32-bit Windows programs
-# cannot run there at all.
+# Where the kernel runs no 32-bit programs, or runs them only under
+# emulation, "wine" is pointed at the 64-bit loader: 64-bit programs then run
+# natively, and it hands 32-bit ones to the 32-bit loader, which runs only
+# where emulation is set up (scripts/i386-emulation.sh).
 use_64_bit_loader_if_needed() {
-    if "$WINE_32_BIT_LOADER" --version >/dev/null 2>&1 || [ ! -x "$WINE_64_BIT_LOADER" ]; then
+    local mode
+    mode=$("$ROOT/scripts/i386-emulation.sh" mode)
+    if [ "$mode" = native ] || [ ! -x "$WINE_64_BIT_LOADER" ]; then
         return
     fi
-    note "this machine cannot run 32-bit programs; Wine runs 64-bit Windows programs only"
+    if [ "$mode" = emulated ]; then
+        note "32-bit programs run under user-mode emulation here; 64-bit ones run natively"
+    else
+        note "this machine cannot run 32-bit programs; Wine runs 64-bit Windows programs only"
+    fi
     mkdir -p "$WORK_DIR/bin"
     printf '#!/bin/sh\nexec "%s" "$@"\n' "$WINE_64_BIT_LOADER" >"$WORK_DIR/bin/wine"
     chmod +x "$WORK_DIR/bin/wine"

@@ -7,6 +7,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -19,11 +20,20 @@ namespace e2e {
 const char kVarneloClass[] = "Varnelo";
 const char kEmptyTitle[] = "[Empty ClipBoard]";
 
+// How many times slower than here the suite is told the programs run (the
+// i686 build under user-mode emulation): the limits below grow by it.
+inline DWORD TimeScale() {
+    char value[16];
+    DWORD length = GetEnvironmentVariableA("VARNELO_E2E_TIME_SCALE", value, sizeof value);
+    long scale = length > 0 && length < sizeof value ? std::strtol(value, nullptr, 10) : 1;
+    return scale > 1 ? static_cast<DWORD>(scale) : 1;
+}
+
 // Generous limits that only end a wait that would otherwise hang; no
 // result depends on how fast anything happens.
-const DWORD kStartTimeoutMs = 60000;
-const DWORD kChangeTimeoutMs = 30000;
-const DWORD kExitTimeoutMs = 30000;
+inline const DWORD kStartTimeoutMs = 60000 * TimeScale();
+inline const DWORD kChangeTimeoutMs = 30000 * TimeScale();
+inline const DWORD kExitTimeoutMs = 30000 * TimeScale();
 
 // Polling starts fast and backs off to this interval.
 const DWORD kFirstPollMs = 10;
