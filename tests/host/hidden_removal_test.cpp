@@ -57,7 +57,7 @@ TEST_F(HiddenRemoval, HostileTextIsCleanedAndPutBackToTheUnit) {
 TEST_F(HiddenRemoval, TheUndoOfATrailingBreakFixIsAFewBytes) {
     StartViewer("-normal");
     Place({{CF_OEMTEXT, std::string(1 << 20, 'x') + "\r\n"}});
-    EXPECT_LE(g_viewer.undo.record.size, 8u);
+    EXPECT_LE(g_viewer.undo.texts[0].record.size, 8u);
     PressCtrlZ();
     EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), std::string(1 << 20, 'x') + WithNul("\r\n"));
 }
