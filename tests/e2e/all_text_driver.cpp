@@ -337,6 +337,28 @@ bool ExpectUndone(const e2e::Driver& driver, const e2e::Varnelo& varnelo, const 
            ExpectClipboard(driver, e2e::ClipboardFormats(driver.owner), placed);
 }
 
+// The owner's plain text beside its Unicode text is cleaned alike, and
+// keeps its line break; Undo puts both back.
+bool ExpectOwnersTextsCleanedAlike(const e2e::Driver& driver, const e2e::Varnelo& varnelo) {
+    const Items placed = {{CF_UNICODETEXT, Utf16(L"rm\x200b -rf\r\n")},
+                          {CF_TEXT, WithNul("rm -rf\r\n")}};
+    return ExpectFixed(driver, varnelo,
+                       {placed,
+                        {CF_UNICODETEXT, CF_TEXT, CF_LOCALE, CF_OEMTEXT},
+                        {{CF_UNICODETEXT, Utf16(L"rm -rf\r\n")}, placed[1]}}) &&
+           ExpectUndoOffered(varnelo, true) && ExpectUndone(driver, varnelo, placed);
+}
+
+// Beside a format that cannot be copied, OEM text placed first is fixed
+// alone, as without -clean, and cleaned too.
+bool ExpectOemTextFixedAlone(const e2e::Driver& driver, const e2e::Varnelo& varnelo) {
+    return ExpectFixed(driver, varnelo,
+                       {{{CF_OEMTEXT, WithNul("dir\x01\r\n")}, {0x0300, "gdi"}},
+                        {CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT},
+                        {{CF_OEMTEXT, WithNul("dir")}},
+                        L"= dir"});
+}
+
 // The other formats come back byte for byte; every reader, Linux programs
 // too, gets the cleaned text; the line breaks stay without -all.
 bool CleanRemovesHiddenCharactersAndUndoPutsThemBack(const e2e::Driver& driver) {
@@ -371,10 +393,13 @@ bool CleanRemovesHiddenCharactersAndUndoPutsThemBack(const e2e::Driver& driver) 
                         {CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT},
                         {{CF_OEMTEXT, WithNul("bell")}},
                         L"= bell"}) &&
-           ExpectUndone(driver, varnelo, oem_bell) && e2e::ExitsWithZero(varnelo);
+           ExpectUndone(driver, varnelo, oem_bell) &&
+           ExpectOwnersTextsCleanedAlike(driver, varnelo) &&
+           ExpectOemTextFixedAlone(driver, varnelo) && e2e::ExitsWithZero(varnelo);
 }
 
-// -all drops the cleaned text's trailing line break too; private content,
+// -all drops the cleaned text's trailing line break too, and the owner's
+// plain text beside loses the same characters; private content,
 // Fix off and -clean switched off leave the text alone, and switched on
 // again from the menu it is cleaned at once. Another program's copy greys
 // "Undo fix".
@@ -388,6 +413,10 @@ bool CleanFollowsAllFixAndTheMenu(const e2e::Driver& driver) {
                         {CF_UNICODETEXT, CF_LOCALE, CF_TEXT, CF_OEMTEXT},
                         {{CF_UNICODETEXT, Utf16(L"rm -rf build/")}}}) &&
            ExpectUndoOffered(varnelo, true) &&
+           ExpectFixed(driver, varnelo,
+                       {{{CF_UNICODETEXT, Utf16(L"a\ab\r\n")}, {CF_TEXT, WithNul("a\ab\r\n")}},
+                        {CF_UNICODETEXT, CF_TEXT, CF_LOCALE, CF_OEMTEXT},
+                        {{CF_UNICODETEXT, Utf16(L"ab")}, {CF_TEXT, WithNul("ab")}}}) &&
            ExpectLeftAlone(driver, varnelo, {tricked[0], {ignore, "1"}}) &&
            ExpectUndoOffered(varnelo, false) && e2e::SendCommand(varnelo, IDM_FIX) &&
            ExpectLeftAlone(driver, varnelo, tricked) && e2e::SendCommand(varnelo, IDM_FIX) &&
@@ -398,10 +427,24 @@ bool CleanFollowsAllFixAndTheMenu(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// Text fixed as Varnelo starts offers its undo.
+bool AFixAtStartOffersItsUndo(const e2e::Driver& driver) {
+    const Items placed = {{CF_OEMTEXT, WithNul("dir\r\n")}};
+    e2e::RunningVarnelo varnelo;
+    return e2e::Expect(FindWindowA(e2e::kVarneloClass, nullptr) == nullptr, "no other copy runs") &&
+           e2e::PlaceClipboardItems(driver.owner, placed) &&
+           e2e::StartVarnelo(driver.exe_path, "", &varnelo) &&
+           e2e::WaitForVarneloWindow(&varnelo) &&
+           e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, "dir") &&
+           ExpectUndoOffered(varnelo, true) && ExpectUndone(driver, varnelo, placed) &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"clean_removes_hidden_characters_and_undo_puts_them_back",
      CleanRemovesHiddenCharactersAndUndoPutsThemBack},
     {"clean_follows_all_fix_and_the_menu", CleanFollowsAllFixAndTheMenu},
+    {"a_fix_at_start_offers_its_undo", AFixAtStartOffersItsUndo},
     {"text_of_every_kind_loses_its_trailing_line_breaks",
      TextOfEveryKindLosesItsTrailingLineBreaks},
     {"bitmap_private_or_breaks_only_are_left_alone", BitmapPrivateOrBreaksOnlyAreLeftAlone},
