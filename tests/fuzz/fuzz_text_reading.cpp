@@ -1,8 +1,10 @@
 // The reading of a whole text, the kinds the view gives a row's units and
 // their names, over any block of Unicode or byte text, NULs, lone
 // surrogates, flags and tags included, and without a terminator. The first
-// input byte picks the kind of text (bit 0) and the size of a short
-// status-bar buffer (bits 1 to 5); the rest is the block, of exactly its size.
+// input byte picks the kind of text (bit 0), the size of a short status-bar
+// buffer (bits 1 to 5) and, for byte text, a two-byte code page (bit 6); the
+// rest is the block, of exactly its size.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +20,10 @@ namespace {
 constexpr unsigned kWideBit = 1;
 constexpr unsigned kShortSizeShift = 1;
 constexpr unsigned kShortSizeMask = 0x1F;
+constexpr unsigned kTwoByteBit = 0x40;
 constexpr size_t kFullDescription = 512;
+// What the platform makes of every two-byte character, as far as its kind goes.
+constexpr WCHAR kTwoByteCharacter = 0x30FB;
 
 void Require(bool condition, const char* what) {
     if (condition) return;
@@ -57,21 +62,55 @@ size_t ExpectedLength(const Block& block) {
     return length;
 }
 
-LineEnding ExpectedEnding(const Block& block, size_t length) {
-    unsigned last = length > 0 ? UnitAt(block, length - 1) : 0;
+// The text as the view's rows get it: a unit for each unit of Unicode text
+// or byte, one for each two-byte character; `starts` tells where each
+// stands in the block.
+struct ViewText {
+    std::unique_ptr<WCHAR[]> units;
+    std::unique_ptr<size_t[]> starts;
+    size_t count = 0;
+};
+
+ViewText MakeViewText(const TextBlock& text, const Block& block, size_t length) {
+    ViewText view;
+    view.units.reset(new WCHAR[length]);
+    view.starts.reset(new size_t[length]);
+    for (size_t at = 0; at < length;) {
+        size_t next = block.wide ? at + 1 : NextCharacter(text, at);
+        view.starts[view.count] = at;
+        view.units[view.count++] =
+            next - at > 1 ? kTwoByteCharacter : static_cast<WCHAR>(UnitAt(block, at));
+        at = next;
+    }
+    return view;
+}
+
+LineEnding ExpectedEnding(const ViewText& view) {
+    size_t count = view.count;
+    unsigned last = count > 0 ? view.units[count - 1] : 0;
     if (last == '\n') {
-        return length > 1 && UnitAt(block, length - 2) == '\r' ? kEndsInCrLf : kEndsInLf;
+        return count > 1 && view.units[count - 2] == '\r' ? kEndsInCrLf : kEndsInLf;
     }
     return last == '\r' ? kEndsInCr : kEndsInNoBreak;
 }
 
-void CheckCounts(const TextReading& reading, const Block& block) {
+// The view's rows: one for each break as a paste delivers it, and the last line's.
+size_t ExpectedLines(const ViewText& view) {
+    size_t lines = 0;
+    for (size_t at = 0; at < view.count; ++at) {
+        bool pair = view.units[at] == '\r' && at + 1 < view.count && view.units[at + 1] == '\n';
+        lines += view.units[at] == '\n' || (view.units[at] == '\r' && !pair);
+    }
+    return lines + (view.count > 0 && ExpectedEnding(view) == kEndsInNoBreak);
+}
+
+void CheckCounts(const TextReading& reading, const Block& block, const ViewText& view) {
     Require(reading.length == ExpectedLength(block), "the length is not the text's");
-    Require(reading.ending == ExpectedEnding(block, reading.length),
-            "the ending is not the text's");
+    Require(reading.ending == ExpectedEnding(view), "the ending is not the text's");
     Require(reading.removable + reading.spaces_made + reading.break_units <= reading.length,
             "more is cleaned or broken than the text holds");
     Require(reading.lines <= reading.break_units + 1, "more lines than breaks");
+    Require(reading.lines == ExpectedLines(view), "the lines are not the view's rows");
     Require((reading.lines == 0) == (reading.length == 0), "text without a line, or the reverse");
     bool cleans = reading.removable + reading.spaces_made > 0;
     Require(!cleans || reading.first_cleaned < reading.length,
@@ -79,12 +118,11 @@ void CheckCounts(const TextReading& reading, const Block& block) {
 }
 
 // The view's kinds for the text's units: the status bar counts the same.
-void CheckKinds(const TextReading& reading, const Block& block) {
-    size_t length = reading.length;
-    std::unique_ptr<WCHAR[]> units(new WCHAR[length]);
-    for (size_t at = 0; at < length; ++at) units[at] = static_cast<WCHAR>(UnitAt(block, at));
+void CheckKinds(const TextReading& reading, const Block& block, const ViewText& view) {
+    size_t length = view.count;
+    const WCHAR* units = view.units.get();
     std::unique_ptr<unsigned char[]> kinds(new unsigned char[length]);
-    ClassifyUnits(units.get(), length, block.wide, kinds.get());
+    ClassifyUnits(units, length, block.wide, kinds.get());
     size_t counts[kCountedKinds] = {};
     std::unique_ptr<WCHAR[]> name(new WCHAR[kTokenNameSize]);
     for (size_t at = 0; at < length; ++at) {
@@ -92,7 +130,7 @@ void CheckKinds(const TextReading& reading, const Block& block) {
         if (kind < kCountedKinds) ++counts[kind];
         if (kind == kSurrogateTail) continue;
         uint32_t code_point = units[at];
-        if (block.wide) DecodeUnits(units.get(), length, at, &code_point);
+        if (block.wide) DecodeUnits(units, length, at, &code_point);
         size_t name_length = TokenName(code_point, kind, name.get());
         Require(name_length > 0 && name_length < kTokenNameSize, "a name of no or too many units");
         Require(std::char_traits<WCHAR>::length(name.get()) == name_length,
@@ -100,8 +138,11 @@ void CheckKinds(const TextReading& reading, const Block& block) {
     }
     Require(std::memcmp(counts, reading.counts, sizeof counts) == 0,
             "the counts are not the view's kinds");
-    Require(!(reading.removable + reading.spaces_made > 0) ||
-                kinds[reading.first_cleaned] < kCountedKinds,
+    if (reading.removable + reading.spaces_made == 0) return;
+    const size_t* first =
+        std::lower_bound(view.starts.get(), view.starts.get() + length, reading.first_cleaned);
+    Require(first != view.starts.get() + length && *first == reading.first_cleaned &&
+                kinds[first - view.starts.get()] < kCountedKinds,
             "the first cleaned character is not hidden");
 }
 
@@ -126,16 +167,23 @@ void CheckDescription(const TextReading& reading, size_t short_size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     bool wide = (data[0] & kWideBit) != 0;
+    bool two_byte = !wide && (data[0] & kTwoByteBit) != 0;
     size_t short_size = (data[0] >> kShortSizeShift) & kShortSizeMask;
     Block block = MakeBlock(data + 1, size - 1, wide);
     TextBlock text{};
     text.data = block.bytes.get();
     text.units = block.units;
     text.wide = wide;
+    // The lead bytes of the Japanese page.
+    for (unsigned byte = 0x81; two_byte && byte <= 0xFC; ++byte) {
+        text.lead_byte[byte] = byte <= 0x9F || byte >= 0xE0;
+    }
+    text.two_byte = two_byte;
     TextReading reading;
     ReadText(text, &reading);
-    CheckCounts(reading, block);
-    CheckKinds(reading, block);
+    ViewText view = MakeViewText(text, block, ExpectedLength(block));
+    CheckCounts(reading, block, view);
+    CheckKinds(reading, block, view);
     CheckDescription(reading, short_size);
     return 0;
 }
