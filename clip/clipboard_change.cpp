@@ -180,6 +180,8 @@ bool TryTextPath(HWND window, bool* shown) {
     g_viewer.rewrite_closing = rewritten;
     CloseClipboard();
     *shown = rewritten && !g_viewer.rewrite_closing;
+    // A viewer ahead in the chain passes the announcement on later.
+    if (rewritten && g_viewer.rewrite_closing) NoteFixedContentOwned(window);
     g_viewer.rewrite_closing = FALSE;
     return true;
 }

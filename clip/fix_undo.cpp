@@ -64,6 +64,11 @@ void NoteFixedContent(DWORD sequence) {
     OfferUndo(true);
 }
 
+void NoteFixedContentOwned(HWND window) {
+    DWORD sequence = ClipboardSequence();
+    if (GetClipboardOwner() == window) NoteFixedContent(sequence);
+}
+
 void ShowUndoOffer() {
     OfferUndo(UndoOffered());
 }

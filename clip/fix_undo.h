@@ -14,6 +14,11 @@ void KeepFixUndo(TextUndo* texts, int* count, bool whole);
 // whose undo is offered from then on.
 void NoteFixedContent(DWORD sequence);
 
+// After the close of the fix's rewrite, when its announcement did not come
+// inside: the content is the fix's if this window still owns it, asked
+// after the sequence number, so that no change between is taken for it.
+void NoteFixedContentOwned(HWND window);
+
 // Shows in the File menu whether an undo is offered: the first fix comes
 // before the menu is kept.
 void ShowUndoOffer();
