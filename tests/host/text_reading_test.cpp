@@ -30,10 +30,9 @@ TEST(TextReading, CountsTheHiddenCharactersOfThePastedLines) {
         u"# access granted \u202Etfel ot thgir\u202C ok\r\n"
         u"bell\u0007 esc\u001B[201~ tab\u0009here\r\n"
         u"\uFEFFBOM and soft\u00ADhyphen\r\n";
-    EXPECT_EQ(
-        Described(lines),
-        u"5 lines \u00B7 ends in CR LF \u00B7 2 zero-width \u00B7 1 no-break space \u00B7 "
-        u"2 direction controls \u00B7 2 control characters \u00B7 1 BOM \u00B7 1 soft hyphen");
+    EXPECT_EQ(Described(lines),
+              u"5 lines \u00B7 ends in CR LF \u00B7 2 zero-width \u00B7 1 no-break space \u00B7 "
+              u"2 direction controls \u00B7 2 control characters \u00B7 1 BOM \u00B7 1 soft hyphen");
 }
 
 TEST(TextReading, TellsTheLastLineBreakAndTheLines) {
