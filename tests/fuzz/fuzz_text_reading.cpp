@@ -2,8 +2,8 @@
 // their names, over any block of Unicode or byte text, NULs, lone
 // surrogates, flags and tags included, and without a terminator. The first
 // input byte picks the kind of text (bit 0), the size of a short status-bar
-// buffer (bits 1 to 5) and, for byte text, a two-byte code page (bit 6); the
-// rest is the block, of exactly its size.
+// buffer (bits 1 to 5) and for byte text the Japanese two-byte page (bit 6);
+// the rest is the block, of exactly its size.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "clip/hidden_characters.h"
 #include "clip/text_reading.h"
@@ -22,8 +23,6 @@ constexpr unsigned kShortSizeShift = 1;
 constexpr unsigned kShortSizeMask = 0x1F;
 constexpr unsigned kTwoByteBit = 0x40;
 constexpr size_t kFullDescription = 512;
-// What the platform makes of every two-byte character, as far as its kind goes.
-constexpr WCHAR kTwoByteCharacter = 0x30FB;
 
 void Require(bool condition, const char* what) {
     if (condition) return;
@@ -62,55 +61,45 @@ size_t ExpectedLength(const Block& block) {
     return length;
 }
 
-// The text as the view's rows get it: a unit for each unit of Unicode text
-// or byte, one for each two-byte character; `starts` tells where each
-// stands in the block.
+// The units the view's rows get, a two-byte character as one unit of text
+// (U+30FB), and where each starts in the block.
 struct ViewText {
-    std::unique_ptr<WCHAR[]> units;
-    std::unique_ptr<size_t[]> starts;
-    size_t count = 0;
+    std::u16string units;
+    std::vector<size_t> starts;
 };
 
-ViewText MakeViewText(const TextBlock& text, const Block& block, size_t length) {
+ViewText MakeViewText(const TextBlock& text, const Block& block) {
     ViewText view;
-    view.units.reset(new WCHAR[length]);
-    view.starts.reset(new size_t[length]);
-    for (size_t at = 0; at < length;) {
-        size_t next = block.wide ? at + 1 : NextCharacter(text, at);
-        view.starts[view.count] = at;
-        view.units[view.count++] =
-            next - at > 1 ? kTwoByteCharacter : static_cast<WCHAR>(UnitAt(block, at));
-        at = next;
+    for (size_t at = 0, next, length = ExpectedLength(block); at < length; at = next) {
+        next = block.wide ? at + 1 : NextCharacter(text, at);
+        view.starts.push_back(at);
+        view.units.push_back(next - at > 1 ? u'\u30FB' : static_cast<char16_t>(UnitAt(block, at)));
     }
     return view;
 }
 
-LineEnding ExpectedEnding(const ViewText& view) {
-    size_t count = view.count;
-    unsigned last = count > 0 ? view.units[count - 1] : 0;
-    if (last == '\n') {
-        return count > 1 && view.units[count - 2] == '\r' ? kEndsInCrLf : kEndsInLf;
-    }
+LineEnding ExpectedEnding(const std::u16string& units) {
+    char16_t last = units.empty() ? 0 : units.back();
+    if (last == '\n') return units.size() > 1 && units.end()[-2] == '\r' ? kEndsInCrLf : kEndsInLf;
     return last == '\r' ? kEndsInCr : kEndsInNoBreak;
 }
 
-// The view's rows: one for each break as a paste delivers it, and the last line's.
-size_t ExpectedLines(const ViewText& view) {
-    size_t lines = 0;
-    for (size_t at = 0; at < view.count; ++at) {
-        bool pair = view.units[at] == '\r' && at + 1 < view.count && view.units[at + 1] == '\n';
-        lines += view.units[at] == '\n' || (view.units[at] == '\r' && !pair);
+// A row for each break as a paste delivers it, and one for the last line.
+size_t ExpectedLines(const std::u16string& units) {
+    size_t lines = std::count(units.begin(), units.end(), u'\n');
+    for (size_t at = 0; at < units.size(); ++at) {
+        lines += units[at] == '\r' && units[at + 1] != '\n';  // [size()] is the terminator
     }
-    return lines + (view.count > 0 && ExpectedEnding(view) == kEndsInNoBreak);
+    return lines + (!units.empty() && ExpectedEnding(units) == kEndsInNoBreak);
 }
 
 void CheckCounts(const TextReading& reading, const Block& block, const ViewText& view) {
     Require(reading.length == ExpectedLength(block), "the length is not the text's");
-    Require(reading.ending == ExpectedEnding(view), "the ending is not the text's");
+    Require(reading.ending == ExpectedEnding(view.units), "the ending is not the text's");
+    Require(reading.lines == ExpectedLines(view.units), "the lines are not the view's rows");
     Require(reading.removable + reading.spaces_made + reading.break_units <= reading.length,
             "more is cleaned or broken than the text holds");
     Require(reading.lines <= reading.break_units + 1, "more lines than breaks");
-    Require(reading.lines == ExpectedLines(view), "the lines are not the view's rows");
     Require((reading.lines == 0) == (reading.length == 0), "text without a line, or the reverse");
     bool cleans = reading.removable + reading.spaces_made > 0;
     Require(!cleans || reading.first_cleaned < reading.length,
@@ -119,8 +108,8 @@ void CheckCounts(const TextReading& reading, const Block& block, const ViewText&
 
 // The view's kinds for the text's units: the status bar counts the same.
 void CheckKinds(const TextReading& reading, const Block& block, const ViewText& view) {
-    size_t length = view.count;
-    const WCHAR* units = view.units.get();
+    size_t length = view.units.size();
+    const WCHAR* units = view.units.c_str();
     std::unique_ptr<unsigned char[]> kinds(new unsigned char[length]);
     ClassifyUnits(units, length, block.wide, kinds.get());
     size_t counts[kCountedKinds] = {};
@@ -138,11 +127,10 @@ void CheckKinds(const TextReading& reading, const Block& block, const ViewText& 
     }
     Require(std::memcmp(counts, reading.counts, sizeof counts) == 0,
             "the counts are not the view's kinds");
-    if (reading.removable + reading.spaces_made == 0) return;
-    const size_t* first =
-        std::lower_bound(view.starts.get(), view.starts.get() + length, reading.first_cleaned);
-    Require(first != view.starts.get() + length && *first == reading.first_cleaned &&
-                kinds[first - view.starts.get()] < kCountedKinds,
+    size_t first = std::find(view.starts.begin(), view.starts.end(), reading.first_cleaned) -
+                   view.starts.begin();
+    Require(!(reading.removable + reading.spaces_made > 0) ||
+                (first < length && kinds[first] < kCountedKinds),
             "the first cleaned character is not hidden");
 }
 
@@ -167,21 +155,19 @@ void CheckDescription(const TextReading& reading, size_t short_size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     bool wide = (data[0] & kWideBit) != 0;
-    bool two_byte = !wide && (data[0] & kTwoByteBit) != 0;
     size_t short_size = (data[0] >> kShortSizeShift) & kShortSizeMask;
     Block block = MakeBlock(data + 1, size - 1, wide);
     TextBlock text{};
     text.data = block.bytes.get();
     text.units = block.units;
     text.wide = wide;
-    // The lead bytes of the Japanese page.
-    for (unsigned byte = 0x81; two_byte && byte <= 0xFC; ++byte) {
+    text.two_byte = !wide && (data[0] & kTwoByteBit) != 0;
+    for (int byte = 0x81; text.two_byte && byte <= 0xFC; ++byte) {
         text.lead_byte[byte] = byte <= 0x9F || byte >= 0xE0;
     }
-    text.two_byte = two_byte;
     TextReading reading;
     ReadText(text, &reading);
-    ViewText view = MakeViewText(text, block, ExpectedLength(block));
+    ViewText view = MakeViewText(text, block);
     CheckCounts(reading, block, view);
     CheckKinds(reading, block, view);
     CheckDescription(reading, short_size);
