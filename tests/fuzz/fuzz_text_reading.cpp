@@ -2,16 +2,13 @@
 // their names, over any block of Unicode or byte text, NULs, lone
 // surrogates, flags and tags included, and without a terminator. The first
 // input byte picks the kind of text (bit 0), the size of a short status-bar
-// buffer (bits 1 to 5) and for byte text the Japanese two-byte page (bit 6);
-// the rest is the block, of exactly its size.
-#include <algorithm>
+// buffer (bits 1 to 5) and a two-byte page (bit 6); the rest is the block.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "clip/hidden_characters.h"
 #include "clip/text_reading.h"
@@ -61,42 +58,24 @@ size_t ExpectedLength(const Block& block) {
     return length;
 }
 
-// The units the view's rows get, a two-byte character as one unit of text
-// (U+30FB), and where each starts in the block.
-struct ViewText {
-    std::u16string units;
-    std::vector<size_t> starts;
-};
-
-ViewText MakeViewText(const TextBlock& text, const Block& block) {
-    ViewText view;
-    for (size_t at = 0, next, length = ExpectedLength(block); at < length; at = next) {
-        next = block.wide ? at + 1 : NextCharacter(text, at);
-        view.starts.push_back(at);
-        view.units.push_back(next - at > 1 ? u'\u30FB' : static_cast<char16_t>(UnitAt(block, at)));
-    }
-    return view;
-}
-
-LineEnding ExpectedEnding(const std::u16string& units) {
-    char16_t last = units.empty() ? 0 : units.back();
-    if (last == '\n') return units.size() > 1 && units.end()[-2] == '\r' ? kEndsInCrLf : kEndsInLf;
+LineEnding ExpectedEnding(const WCHAR* units, size_t length) {
+    unsigned last = length > 0 ? units[length - 1] : 0;
+    if (last == '\n') return length > 1 && units[length - 2] == '\r' ? kEndsInCrLf : kEndsInLf;
     return last == '\r' ? kEndsInCr : kEndsInNoBreak;
 }
 
-// A row for each break as a paste delivers it, and one for the last line.
-size_t ExpectedLines(const std::u16string& units) {
-    size_t lines = std::count(units.begin(), units.end(), u'\n');
-    for (size_t at = 0; at < units.size(); ++at) {
-        lines += units[at] == '\r' && units[at + 1] != '\n';  // [size()] is the terminator
+// The view's rows: one for each break as a paste delivers it, and the last line's.
+size_t ExpectedLines(const WCHAR* units, size_t length) {
+    size_t lines = length > 0 && ExpectedEnding(units, length) == kEndsInNoBreak;
+    for (size_t at = 0; at < length; ++at) {
+        lines +=
+            units[at] == '\n' || (units[at] == '\r' && (at + 1 == length || units[at + 1] != '\n'));
     }
-    return lines + (!units.empty() && ExpectedEnding(units) == kEndsInNoBreak);
+    return lines;
 }
 
-void CheckCounts(const TextReading& reading, const Block& block, const ViewText& view) {
+void CheckCounts(const TextReading& reading, const Block& block) {
     Require(reading.length == ExpectedLength(block), "the length is not the text's");
-    Require(reading.ending == ExpectedEnding(view.units), "the ending is not the text's");
-    Require(reading.lines == ExpectedLines(view.units), "the lines are not the view's rows");
     Require(reading.removable + reading.spaces_made + reading.break_units <= reading.length,
             "more is cleaned or broken than the text holds");
     Require(reading.lines <= reading.break_units + 1, "more lines than breaks");
@@ -106,12 +85,19 @@ void CheckCounts(const TextReading& reading, const Block& block, const ViewText&
             "the first cleaned is past the text");
 }
 
-// The view's kinds for the text's units: the status bar counts the same.
-void CheckKinds(const TextReading& reading, const Block& block, const ViewText& view) {
-    size_t length = view.units.size();
-    const WCHAR* units = view.units.c_str();
+// The view's kinds for the text's units, a two-byte character's one unit of
+// text: the status bar counts the same.
+void CheckKinds(const TextReading& reading, const Block& block, const TextBlock& text) {
+    size_t length = 0;
+    std::unique_ptr<WCHAR[]> units(new WCHAR[reading.length]);
+    for (size_t at = 0, next; at < reading.length; at = next) {
+        next = block.wide ? at + 1 : NextCharacter(text, at);
+        units[length++] = next - at > 1 ? 0x30FB : static_cast<WCHAR>(UnitAt(block, at));
+    }
+    Require(reading.ending == ExpectedEnding(units.get(), length), "the ending is not the text's");
+    Require(reading.lines == ExpectedLines(units.get(), length), "the lines are not the rows");
     std::unique_ptr<unsigned char[]> kinds(new unsigned char[length]);
-    ClassifyUnits(units, length, block.wide, kinds.get());
+    ClassifyUnits(units.get(), length, block.wide, kinds.get());
     size_t counts[kCountedKinds] = {};
     std::unique_ptr<WCHAR[]> name(new WCHAR[kTokenNameSize]);
     for (size_t at = 0; at < length; ++at) {
@@ -119,7 +105,7 @@ void CheckKinds(const TextReading& reading, const Block& block, const ViewText& 
         if (kind < kCountedKinds) ++counts[kind];
         if (kind == kSurrogateTail) continue;
         uint32_t code_point = units[at];
-        if (block.wide) DecodeUnits(units, length, at, &code_point);
+        if (block.wide) DecodeUnits(units.get(), length, at, &code_point);
         size_t name_length = TokenName(code_point, kind, name.get());
         Require(name_length > 0 && name_length < kTokenNameSize, "a name of no or too many units");
         Require(std::char_traits<WCHAR>::length(name.get()) == name_length,
@@ -127,10 +113,9 @@ void CheckKinds(const TextReading& reading, const Block& block, const ViewText& 
     }
     Require(std::memcmp(counts, reading.counts, sizeof counts) == 0,
             "the counts are not the view's kinds");
-    size_t first = std::find(view.starts.begin(), view.starts.end(), reading.first_cleaned) -
-                   view.starts.begin();
-    Require(!(reading.removable + reading.spaces_made > 0) ||
-                (first < length && kinds[first] < kCountedKinds),
+    // Two-byte characters stand apart in the block and the view.
+    Require(!(reading.removable + reading.spaces_made > 0) || length < reading.length ||
+                kinds[reading.first_cleaned] < kCountedKinds,
             "the first cleaned character is not hidden");
 }
 
@@ -163,13 +148,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text.wide = wide;
     text.two_byte = !wide && (data[0] & kTwoByteBit) != 0;
     for (int byte = 0x81; text.two_byte && byte <= 0xFC; ++byte) {
-        text.lead_byte[byte] = byte <= 0x9F || byte >= 0xE0;
+        text.lead_byte[byte] = byte <= 0x9F || byte >= 0xE0;  // those of Japanese
     }
     TextReading reading;
     ReadText(text, &reading);
-    ViewText view = MakeViewText(text, block);
-    CheckCounts(reading, block, view);
-    CheckKinds(reading, block, view);
+    CheckCounts(reading, block);
+    CheckKinds(reading, block, text);
     CheckDescription(reading, short_size);
     return 0;
 }
