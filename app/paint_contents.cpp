@@ -146,11 +146,22 @@ void KeepMarkedRow(const WCHAR* units, const unsigned char* kinds, size_t count)
     kept_kinds[count] = kKeptRowEnd;
 }
 
+// A row cut short of its line's end never splits a surrogate pair: the
+// pair goes with the rest of the line.
+size_t KeepPairsWhole(const TextBlock& text, size_t start, size_t end, const WCHAR* units,
+                      size_t count) {
+    bool cut = text.wide && count > 0 && start + count < end;
+    bool splits = cut && IsHighSurrogate(units[count - 1]) &&
+                  IsLowSurrogate(static_cast<WCHAR>(TextUnit(text, start + count)));
+    return splits ? count - 1 : count;
+}
+
 // One row of the text, its break included, and its units' kinds, made once
 // here for every repaint that follows.
 size_t ReadRow(const TextBlock& text, size_t start, size_t end, size_t next, WCHAR* units,
                unsigned char* kinds) {
     size_t count = ConvertText(text, start, end, units, kMaxLineUnits - kMostBreakUnits);
+    count = KeepPairsWhole(text, start, end, units, count);
     for (size_t at = end; at < next; ++at) units[count++] = static_cast<WCHAR>(TextUnit(text, at));
     ClassifyUnits(units, count, text.wide, kinds);
     return count;

@@ -1,4 +1,5 @@
 #include "app/viewer_window.h"
+#include "clip/fix_undo.h"
 
 namespace {
 
@@ -111,6 +112,8 @@ BOOL CreateViewerWindow(HINSTANCE instance, int show) {
     if (!window) return FALSE;
     g_viewer.main_menu = GetMenu(window);
     g_viewer.format_menu = GetSubMenu(g_viewer.main_menu, kFormatMenuPosition);
+    // A fix made as the window was created offers its undo now.
+    ShowUndoOffer();
     CheckMenuItem(g_viewer.main_menu, IDM_FIX, g_viewer.fix_enabled ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(g_viewer.main_menu, IDM_FIX_ALL,
                   g_viewer.fix_all_text ? MF_CHECKED : MF_UNCHECKED);

@@ -70,15 +70,36 @@ bool PlanCleaningFix(const TextBlock& text, bool oem_text_first, TextFix* fix) {
     return true;
 }
 
+// Every other text format its owner placed is fixed by the rule of the text
+// placed first: its trailing line breaks go by the same rule, and -clean
+// cleans each.
+void PlanOwnerTexts(bool oem_text_first, ClipboardCopy* copy) {
+    copy->clean = g_viewer.clean_hidden;
+    copy->trailing = g_viewer.fix_all_text ? kDropTrailingBreaks
+                     : oem_text_first      ? kDropTrailingPairs
+                                           : kKeepTrailingBreaks;
+}
+
 // What the fix does, if anything; a text the undo put back is not fixed again.
 bool PlanFix(HWND window, const TextBlock& text, bool oem_text_first, ClipboardCopy* copy,
              TextFix* fix) {
     if (!g_viewer.fix_enabled || RestoredContentStays(window)) return false;
     copy->fix = fix;
     copy->whole = true;
+    PlanOwnerTexts(oem_text_first, copy);
     if (g_viewer.clean_hidden && PlanCleaningFix(text, oem_text_first, fix)) return true;
     copy->whole = g_viewer.fix_all_text;
     return (g_viewer.fix_all_text || oem_text_first) && PlanTrailingFix(text, fix);
+}
+
+// -clean never stops the classic fix: OEM text placed first whose clipboard
+// cannot be put back whole is rewritten alone, cleaned too, as without it.
+bool CopyForFixOrAlone(const TextBlock& text, UINT format, bool oem_text_first,
+                       ClipboardCopy* copy) {
+    if (CopyForFix(text, format, copy)) return true;
+    if (!copy->whole || g_viewer.fix_all_text || !oem_text_first) return false;
+    copy->whole = false;
+    return CopyForFix(text, format, copy);
 }
 
 // The new text, as the clipboard will hold it, is titled and read for the view.
@@ -108,8 +129,8 @@ bool ShowTextTitleAndFix(HWND window) {
     MakeTextTitle(text, title);
     ClipboardCopy copy;
     TextFix fix;
-    bool copied =
-        PlanFix(window, text, oem_text_first, &copy, &fix) && CopyForFix(text, format, &copy);
+    bool copied = PlanFix(window, text, oem_text_first, &copy, &fix) &&
+                  CopyForFixOrAlone(text, format, oem_text_first, &copy);
     if (copied) {
         ShowFixedText(text, format, copy.formats[copy.text_at].data, title);
     } else if (g_viewer.show_hidden && fix.read) {
@@ -123,8 +144,8 @@ bool ShowTextTitleAndFix(HWND window) {
     // old owner, and a change handled meanwhile sets its own title after.
     ShowTextTitle(window, title);
     bool placed = copied && PlaceClipboardCopy(&copy);
-    if (placed) KeepFixUndo(&copy.undo, format, copy.whole);
-    FreeUndoRecord(&copy.undo);
+    if (placed) KeepFixUndo(copy.undo, &copy.undo_count, copy.whole);
+    FreeTextUndos(copy.undo, &copy.undo_count);
     return placed;
 }
 
@@ -159,6 +180,8 @@ bool TryTextPath(HWND window, bool* shown) {
     g_viewer.rewrite_closing = rewritten;
     CloseClipboard();
     *shown = rewritten && !g_viewer.rewrite_closing;
+    // A viewer ahead in the chain passes the announcement on later.
+    if (rewritten && g_viewer.rewrite_closing) NoteFixedContentOwned(window);
     g_viewer.rewrite_closing = FALSE;
     return true;
 }

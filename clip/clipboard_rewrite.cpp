@@ -66,19 +66,28 @@ bool Add(ClipboardCopy* copy, UINT format, HANDLE data) {
     return true;
 }
 
-// Exactly the text left and its terminator, so that nothing of the old
-// text reaches programs that trust the block size.
-bool AddText(ClipboardCopy* copy, UINT format, const TextBlock& text, size_t kept) {
-    size_t unit = text.wide ? sizeof(WCHAR) : 1;
-    return Add(copy, format, NewSharedBlock(text.data, kept * unit, (kept + 1) * unit));
+// Room for the record of one more text the fix changes.
+UndoRecord* NewTextUndo(ClipboardCopy* copy, UINT format) {
+    TextUndo& undo = copy->undo[copy->undo_count++];
+    undo.format = format;
+    return &undo.record;
+}
+
+// What the undone fix took from text `format`; null when it left it as it was.
+const UndoRecord* FindUndoRecord(const FixUndo& undo, UINT format) {
+    for (int n = 0; n < undo.count; ++n) {
+        if (undo.texts[n].format == format) return &undo.texts[n].record;
+    }
+    return nullptr;
 }
 
 // The text placed first: fixed, or an undo's.
 bool AddPlacedText(ClipboardCopy* copy, UINT format, const TextBlock& text) {
-    HGLOBAL block = copy->restored_text;
-    copy->restored_text = nullptr;
-    if (!block) block = MakeFixedText(text, *copy->fix, &copy->undo);
-    return Add(copy, format, block);
+    if (copy->restore) {
+        const UndoRecord* record = FindUndoRecord(*copy->restore, format);
+        return record && Add(copy, format, RestoreText(*record, text, TextLength(text)));
+    }
+    return Add(copy, format, MakeFixedText(text, *copy->fix, NewTextUndo(copy, format)));
 }
 
 // The locale goes back from the value already read: emptying drops it, and
@@ -89,28 +98,80 @@ void AddLocale(ClipboardCopy* copy, LCID locale) {
     if (locale) Add(copy, CF_LOCALE, NewSharedBlock(&locale, sizeof locale, sizeof locale));
 }
 
-// The block of `format` byte for byte, as long as the platform says; text
-// loses its trailing line breaks as the text placed first does.
+// The block of `format` byte for byte, as long as the platform says.
 bool AddCopy(ClipboardCopy* copy, UINT format) {
     HANDLE block = GetClipboardData(format);
     const void* data = block ? GlobalLock(block) : nullptr;
     if (!data) return false;
-    TextBlock text{};
-    text.data = data;
-    text.wide = format == CF_UNICODETEXT;
-    size_t unit = text.wide ? sizeof(WCHAR) : 1;
     size_t size = GlobalSize(block);
-    text.units = size / unit;
-    bool added;
-    size_t length = IsTextFormat(format) ? TextLength(text) : 0;
-    size_t kept = LengthWithoutLineBreaks(text, length);
-    if (kept < length) {
-        added = AddText(copy, format, text, kept);
-    } else {
-        added = Add(copy, format, NewSharedBlock(data, size, size));
-    }
+    bool added = Add(copy, format, NewSharedBlock(data, size, size));
     GlobalUnlock(block);
     return added;
+}
+
+// The clipboard's locale, read once for the fix. Unicode text placed first
+// was read without it.
+struct KnownLocale {
+    LCID locale;
+    bool read;
+};
+
+LCID LocaleOnce(KnownLocale* known) {
+    DWORD locale = 0;
+    if (!known->read && ReadClipboardDword(CF_LOCALE, &locale)) known->locale = locale;
+    known->read = true;
+    return known->locale;
+}
+
+// The fix of another text its owner placed, by the rule of the text placed
+// first and on its own characters; false when it changes nothing.
+bool PlanOwnerTextFix(const TextBlock& text, const ClipboardCopy& copy, TextFix* fix) {
+    fix->length = TextLength(text);
+    fix->end = fix->length;
+    fix->clean = false;
+    fix->tail_removable = 0;
+    if (copy.clean) {
+        ReadText(text, &fix->reading);
+        fix->read = true;
+        fix->clean = CleaningChangesText(fix->reading);
+    }
+    bool pairs_only = copy.trailing == kDropTrailingPairs;
+    if (copy.trailing == kKeepTrailingBreaks) return fix->clean;
+    if (fix->clean) {
+        FindCleanedEnd(text, pairs_only, fix);
+    } else {
+        fix->end = pairs_only ? LengthWithoutTrailingPairs(text, fix->length)
+                              : LengthWithoutLineBreaks(text, fix->length);
+    }
+    return fix->clean || fix->end < fix->length;
+}
+
+// The new block of another text its owner placed: fixed as the text placed
+// first is, or, for an undo, as its fix found it. `*changed` is false, and
+// nothing made, when the text stays as it is.
+HGLOBAL MakeOwnerText(ClipboardCopy* copy, UINT format, const TextBlock& text, bool* changed) {
+    if (copy->restore) {
+        const UndoRecord* record = FindUndoRecord(*copy->restore, format);
+        *changed = record != nullptr;
+        return record ? RestoreText(*record, text, TextLength(text)) : nullptr;
+    }
+    TextFix fix;
+    *changed = PlanOwnerTextFix(text, *copy, &fix);
+    return *changed ? MakeFixedText(text, fix, NewTextUndo(copy, format)) : nullptr;
+}
+
+// Every text format its owner placed is fixed alike, so that Unicode, plain
+// and OEM readers paste the same; the block is read once either way.
+bool AddOwnerText(ClipboardCopy* copy, UINT format, KnownLocale* known) {
+    TextBlock text;
+    LCID locale = format == CF_UNICODETEXT ? 0 : LocaleOnce(known);
+    if (!LockTextBlockIn(format, locale, &text)) return false;
+    bool changed;
+    HGLOBAL block = MakeOwnerText(copy, format, text, &changed);
+    size_t size = GlobalSize(text.handle);
+    if (!changed) block = NewSharedBlock(text.data, size, size);
+    UnlockTextBlock(text);
+    return Add(copy, format, block);
 }
 
 // Whether every format listed is text, the locale, a memory block or a
@@ -154,7 +215,8 @@ bool AddPlacedFormat(ClipboardCopy* copy, UINT format) {
 // Every format in the clipboard's order. The platform lists the formats it
 // makes behind those placed, the locale first: text formats listed after
 // the locale are made from the text, and made again from the fixed text;
-// those listed before it were placed too, and keep their own characters.
+// those listed before it were placed too, and are fixed alike, each by its
+// own characters.
 // So do pictures made from another. Formats that OLE keeps for itself are
 // left to OLE. The count tells that the list was read to its end.
 bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* copy) {
@@ -162,6 +224,7 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
     bool locale_listed = false;
     unsigned kinds_placed = 0;
     int listed = 0;
+    KnownLocale known = {text.locale, !text.wide};
     UINT ole_records[kOleRecordKinds];
     RegisterOleRecords(ole_records);
     copy->text_at = -1;
@@ -172,13 +235,10 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
             copy->text_at = copy->count;
             copied = AddPlacedText(copy, format, text);
         } else if (IsTextFormat(format)) {
-            if (!locale_listed) copied = AddCopy(copy, format);
+            if (!locale_listed) copied = AddOwnerText(copy, format, &known);
         } else if (format == CF_LOCALE) {
             locale_listed = true;
-            DWORD locale = text.locale;
-            // Unicode text was read without its locale.
-            if (text.wide && !ReadClipboardDword(CF_LOCALE, &locale)) locale = 0;
-            AddLocale(copy, locale);
+            AddLocale(copy, LocaleOnce(&known));
         } else if (IsMadePicture(format, locale_listed, kinds_placed)) {
             continue;
         } else if (!IsMark(copy->marks, format) && !IsOleRecord(ole_records, format)) {
@@ -193,6 +253,8 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
 // for the text and its locale, without counting the formats.
 bool MakeList(ClipboardCopy* copy) {
     copy->room = copy->whole ? CountClipboardFormats() + 1 : kTextAndLocale;
+    copy->count = 0;
+    copy->text_at = 0;
     copy->list = GlobalAlloc(GMEM_MOVEABLE, copy->room * sizeof(CopiedFormat));
     copy->formats = copy->list ? static_cast<CopiedFormat*>(GlobalLock(copy->list)) : nullptr;
     if (copy->formats) return true;
@@ -233,9 +295,8 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length) {
 // until that is known. An undo puts back what its fix placed.
 bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy) {
     bool pictures = false;
-    if (copy->whole &&
-        (!AllCanBePutBack(&pictures) ||
-         (pictures && !copy->restored_text && HasLineBreakBefore(text, copy->fix->end)))) {
+    if (copy->whole && (!AllCanBePutBack(&pictures) ||
+                        (pictures && !copy->restore && HasLineBreakBefore(text, copy->fix->end)))) {
         return false;
     }
     if (!MakeList(copy)) return false;
@@ -248,7 +309,7 @@ bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy) {
     }
     if (!copied) {
         FreeCopy(copy);
-        FreeUndoRecord(&copy->undo);
+        FreeTextUndos(copy->undo, &copy->undo_count);
     }
     return copied;
 }

@@ -8,6 +8,14 @@
 #include "clip/hidden_remover.h"
 #include "clip/private_content.h"
 
+// The trailing line breaks a fix drops from each text: none, CR LF pairs
+// (OEM text placed first, as ever), or every one (-all).
+enum TrailingBreaks : unsigned char {
+    kKeepTrailingBreaks,
+    kDropTrailingPairs,
+    kDropTrailingBreaks,
+};
+
 // A memory block, or a picture's own handle.
 struct CopiedFormat {
     UINT format;
@@ -26,11 +34,16 @@ struct ClipboardCopy {
     // Every format goes back (-all, cleaning, an undo of either), not only
     // the OEM text and its locale.
     bool whole = false;
-    // The text placed first is made by `fix`, recording what went in
-    // `undo`; or it is `restored_text`, an undo's, which the copy takes.
+    // The text placed first is made by `fix`. Every other text format its
+    // owner placed is fixed alike, by `trailing` and `clean`; what went from
+    // each text changed is recorded in `undo`. Or the copy is an undo's:
+    // `restore` puts back what its fix took from each text.
     const TextFix* fix = nullptr;
-    UndoRecord undo;
-    HGLOBAL restored_text = nullptr;
+    TrailingBreaks trailing = kKeepTrailingBreaks;
+    bool clean = false;
+    TextUndo undo[kTextFormatKinds];
+    int undo_count = 0;
+    const FixUndo* restore = nullptr;
 };
 
 // The length of OEM text once every trailing CR LF pair is gone: what

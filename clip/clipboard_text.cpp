@@ -55,6 +55,7 @@ UINT LocaleCodePage(LCID locale, LCTYPE type, UINT fallback) {
 
 void MarkLeadBytes(TextBlock* text) {
     std::fill(text->lead_byte, text->lead_byte + kByteValues, false);
+    text->two_byte = false;
     CPINFO info;
     if (!GetCPInfo(text->code_page, &info)) return;
     // Ranges come in pairs, first and last byte, ended by a pair of zeros.
@@ -62,6 +63,7 @@ void MarkLeadBytes(TextBlock* text) {
         for (int byte = info.LeadByte[at]; byte <= info.LeadByte[at + 1]; ++byte) {
             text->lead_byte[byte] = true;
         }
+        text->two_byte = true;
     }
 }
 
@@ -109,9 +111,13 @@ bool PlainTextIsFromOemText() {
 
 // The code page is read first: it reads the locale's block.
 bool LockTextBlock(UINT format, TextBlock* text) {
+    bool paged = format == CF_OEMTEXT || format == CF_TEXT;
+    return LockTextBlockIn(format, paged ? ClipboardLocale() : 0, text);
+}
+
+bool LockTextBlockIn(UINT format, LCID locale, TextBlock* text) {
     text->wide = format == CF_UNICODETEXT;
-    text->locale = 0;
-    if (format == CF_OEMTEXT || format == CF_TEXT) text->locale = ClipboardLocale();
+    text->locale = locale;
     if (!text->wide) {
         text->code_page = TextCodePage(format, text->locale);
         MarkLeadBytes(text);

@@ -23,6 +23,7 @@ struct TextBlock {
     LCID locale;  // the clipboard's locale, read for plain and OEM text; 0: none
     UINT code_page;
     bool lead_byte[kByteValues];
+    bool two_byte;  // some byte leads a two-byte character
 };
 
 // With the clipboard open: the first text format in the clipboard's order.
@@ -40,6 +41,9 @@ bool PlainTextIsFromOemText();
 // read in the process's own page. False, with nothing locked, when there is
 // no block (`handle` is then null) or it cannot be locked.
 bool LockTextBlock(UINT format, TextBlock* text);
+
+// The same with the locale read already: no read of it here.
+bool LockTextBlockIn(UINT format, LCID locale, TextBlock* text);
 void UnlockTextBlock(const TextBlock& text);
 
 // The unit at `at`, which lies inside the block.

@@ -21,41 +21,64 @@ bool ContentStays(HWND window, DWORD sequence) {
     return now == sequence;
 }
 
-// With the clipboard open: the fixed text's block made into the old text,
-// and every other format as the fix put it back. The announcement of the
-// rewrite titles the old text.
+// With the clipboard open: the fixed texts' blocks made into the old
+// texts, and every other format as the fix put it back. The announcement
+// of the rewrite titles the old text.
 bool PutBackFixedText() {
     FixUndo& undo = g_viewer.undo;
+    UINT format = undo.texts[0].format;
     TextBlock text;
-    if (!LockTextBlock(undo.format, &text)) return false;
+    if (!LockTextBlock(format, &text)) return false;
     ClipboardCopy copy;
     copy.whole = undo.whole;
-    copy.restored_text = RestoreText(undo.record, text, TextLength(text));
-    bool copied = copy.restored_text && CopyForFix(text, undo.format, &copy);
-    if (copy.restored_text) GlobalFree(copy.restored_text);
+    copy.restore = &undo;
+    bool copied = CopyForFix(text, format, &copy);
     UnlockTextBlock(text);
     return copied && PlaceClipboardCopy(&copy);
 }
 
+bool UndoOffered() {
+    return g_viewer.undo.count > 0 && g_viewer.undo.fixed_noted;
+}
+
 }  // namespace
 
-void KeepFixUndo(UndoRecord* record, UINT format, bool whole) {
-    FreeUndoRecord(&g_viewer.undo.record);
-    g_viewer.undo.record = *record;
-    *record = UndoRecord();
-    g_viewer.undo.format = format;
-    g_viewer.undo.whole = whole;
-    g_viewer.undo.fixed_sequence = kSequenceUnknown;
-    OfferUndo(true);
+void KeepFixUndo(TextUndo* texts, int* count, bool whole) {
+    DropFixUndo();
+    FixUndo& undo = g_viewer.undo;
+    for (int n = 0; n < *count; ++n) {
+        undo.texts[n] = texts[n];
+        texts[n] = TextUndo();
+    }
+    undo.count = *count;
+    *count = 0;
+    undo.whole = whole;
+    undo.fixed_noted = FALSE;
+    undo.fixed_sequence = kSequenceUnknown;
 }
 
 void NoteFixedContent(DWORD sequence) {
+    if (g_viewer.undo.count == 0) return;
     g_viewer.undo.fixed_sequence = sequence;
+    g_viewer.undo.fixed_noted = TRUE;
+    OfferUndo(true);
 }
 
+void NoteFixedContentOwned(HWND window) {
+    DWORD sequence = ClipboardSequence();
+    if (GetClipboardOwner() == window) NoteFixedContent(sequence);
+}
+
+void ShowUndoOffer() {
+    OfferUndo(UndoOffered());
+}
+
+// A fix whose content was never noted cannot be told from what came after.
 void ForgetReplacedFix(HWND window) {
-    if (!g_viewer.undo.record.bytes) return;
-    if (!ContentStays(window, g_viewer.undo.fixed_sequence)) DropFixUndo();
+    if (g_viewer.undo.count == 0) return;
+    if (!g_viewer.undo.fixed_noted || !ContentStays(window, g_viewer.undo.fixed_sequence)) {
+        DropFixUndo();
+    }
 }
 
 bool RestoredContentStays(HWND window) {
@@ -70,7 +93,7 @@ bool RestoredContentStays(HWND window) {
 // its content is known by its sequence number after.
 void UndoLastFix(HWND window) {
     FixUndo& undo = g_viewer.undo;
-    if (!undo.record.bytes || !OpenClipboard(window)) return;
+    if (!UndoOffered() || !OpenClipboard(window)) return;
     bool stays = ContentStays(window, undo.fixed_sequence);
     bool placed = stays && PutBackFixedText();
     if (!stays || placed) DropFixUndo();
@@ -83,6 +106,6 @@ void UndoLastFix(HWND window) {
 }
 
 void DropFixUndo() {
-    FreeUndoRecord(&g_viewer.undo.record);
+    FreeTextUndos(g_viewer.undo.texts, &g_viewer.undo.count);
     OfferUndo(false);
 }

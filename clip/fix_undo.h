@@ -6,12 +6,22 @@
 
 #include "clip/viewer_state.h"
 
-// Takes `record`, of the fix of text `format` just placed (the whole
-// clipboard when `whole`), and offers its undo.
-void KeepFixUndo(UndoRecord* record, UINT format, bool whole);
+// Takes the `*count` records of the fix just placed, the text placed first
+// the first of them (the whole clipboard when `whole`).
+void KeepFixUndo(TextUndo* texts, int* count, bool whole);
 
-// At the announcement of the fix's own rewrite: the content it placed.
+// At the announcement of the fix's own rewrite: the content it placed,
+// whose undo is offered from then on.
 void NoteFixedContent(DWORD sequence);
+
+// After the close of the fix's rewrite, when its announcement did not come
+// inside: the content is the fix's if this window still owns it, asked
+// after the sequence number, so that no change between is taken for it.
+void NoteFixedContentOwned(HWND window);
+
+// Shows in the File menu whether an undo is offered: the first fix comes
+// before the menu is kept.
+void ShowUndoOffer();
 
 // At any other change: once the fixed content has gone, there is nothing
 // to undo.

@@ -21,9 +21,24 @@ size_t UnitSize(const TextBlock& text) {
     return text.wide ? sizeof(WCHAR) : 1;
 }
 
-// The character that ends at `at`: a pair whole. Returns where it starts.
+// Whether a two-byte character ends at `at`, a character's end: the bytes
+// before it that can lead pair up from the last one that cannot, which
+// ends a character whatever it is.
+bool EndsTwoByteCharacter(const TextBlock& text, size_t at) {
+    if (!text.two_byte || at < 2) return false;
+    size_t leads = 0;
+    for (size_t before = at - 1; before > 0 && text.lead_byte[TextUnit(text, before - 1)];
+         --before) {
+        ++leads;
+    }
+    return leads % 2 == 1;
+}
+
+// The character that ends at `at`: a pair whole, a two-byte character by
+// its lead byte. Returns where it starts.
 size_t PreviousCharacter(const TextBlock& text, size_t at, uint32_t* code_point) {
     size_t start = at - 1;
+    if (!text.wide && EndsTwoByteCharacter(text, at)) --start;
     if (text.wide && start > 0) {
         if (IsLowSurrogate(static_cast<WCHAR>(TextUnit(text, start))) &&
             IsHighSurrogate(static_cast<WCHAR>(TextUnit(text, start - 1)))) {
@@ -86,16 +101,22 @@ void RecordRemoved(const TextBlock& text, size_t from, size_t to, Writer* writer
     for (size_t at = from; at < to; ++at) Record(writer, TextUnit(text, at), false);
 }
 
-// One character at `at` that may be hidden; returns where it ends.
-size_t CleanCharacter(const TextBlock& text, size_t at, size_t length, Writer* writer) {
-    if (!text.wide) {
-        if (ClassifyByteText(TextUnit(text, at)) == kControlCharacter) {
-            RecordRemoved(text, at, at + 1, writer);
-        } else {
-            CopyRun(text, at, at + 1, writer);
-        }
-        return at + 1;
+// One character of plain or OEM text at `at` that may be hidden; returns
+// where it ends. A two-byte character is text, and so is its lead byte
+// alone when the trailing line breaks start behind it, at `end`.
+size_t CleanByteCharacter(const TextBlock& text, size_t at, size_t end, Writer* writer) {
+    size_t next = NextCharacter(text, at);
+    if (next - at == 1 && ClassifyByteText(TextUnit(text, at)) == kControlCharacter) {
+        RecordRemoved(text, at, next, writer);
+        return next;
     }
+    next = next < end ? next : end;
+    CopyRun(text, at, next, writer);
+    return next;
+}
+
+// One character of Unicode text at `at` that may be hidden; returns where it ends.
+size_t CleanCharacter(const TextBlock& text, size_t at, size_t length, Writer* writer) {
     uint32_t code_point;
     size_t next = DecodeUnits(static_cast<const WCHAR*>(text.data), length, at, &code_point);
     switch (CleanActionOf(code_point, ClassifyCodePoint(code_point))) {
@@ -120,7 +141,9 @@ void CleanUnits(const TextBlock& text, const TextFix& fix, Writer* writer) {
     while (at < fix.end && writer->recorded) {
         size_t next = NextUnitToLookAt(text, at, fix.end);
         CopyRun(text, at, next, writer);
-        at = next < fix.end ? CleanCharacter(text, next, fix.length, writer) : next;
+        if (next >= fix.end) break;
+        at = text.wide ? CleanCharacter(text, next, fix.length, writer)
+                       : CleanByteCharacter(text, next, fix.end, writer);
     }
 }
 

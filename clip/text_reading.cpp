@@ -15,6 +15,7 @@ constexpr uint64_t kUnitOnes = 0x0001000100010001ull;
 constexpr uint64_t kUnitTops = 0x8000800080008000ull;
 constexpr uint64_t kByteOnes = 0x0101010101010101ull;
 constexpr uint64_t kByteTops = 0x8080808080808080ull;
+constexpr unsigned kTopBit = 0x80;
 constexpr unsigned kFirstPrintable = 0x20;
 constexpr unsigned kLastAscii = 0x7E;
 constexpr unsigned kDelete = 0x7F;
@@ -41,6 +42,16 @@ bool IsPrintableAsciiWord(uint64_t word) {
     uint64_t below = (word - kFirstPrintable * kUnitOnes) & ~word & kUnitTops;
     uint64_t above = ((word + (0x7FFF - kLastAscii) * kUnitOnes) | word) & kUnitTops;
     return (below | above) == 0;
+}
+
+// Eight bytes of printable ASCII, so none leads a two-byte character: a
+// byte below 0x20 borrows into its top bit, DEL carries into it, and one
+// from 0x80 up has it set. A borrow or carry reaches only past a byte that
+// fails already.
+bool IsAsciiByteWord(uint64_t word) {
+    uint64_t below = word - kFirstPrintable * kByteOnes;
+    uint64_t above = word + (kTopBit - kDelete) * kByteOnes;
+    return ((below | above | word) & kByteTops) == 0;
 }
 
 // Eight bytes without a control or DEL; bytes from 0x80 up are text.
@@ -115,10 +126,12 @@ size_t ReadWideCharacter(const TextBlock& text, size_t at, TextReading* reading)
     return next;
 }
 
+// A two-byte character is text, whatever its second byte.
 size_t ReadByteCharacter(const TextBlock& text, size_t at, TextReading* reading) {
-    HiddenKind kind = ClassifyByteText(TextUnit(text, at));
+    size_t next = NextCharacter(text, at);
+    HiddenKind kind = next - at > 1 ? kShown : ClassifyByteText(TextUnit(text, at));
     Count(kind, kind == kControlCharacter ? kRemove : kKeep, at, 1, reading);
-    return at + 1;
+    return next;
 }
 
 bool IsPlainByte(unsigned char byte) {
@@ -147,6 +160,27 @@ size_t SkipPlainBytes(const unsigned char* bytes, size_t at, size_t end) {
         at += sizeof word;
     }
     while (at < end && IsPlainByte(bytes[at])) ++at;
+    return at;
+}
+
+// In a two-byte code page a lead byte takes the byte after it along, a
+// control or a line break too, as the platform converts it; a character
+// that would cross `end` is left to the caller.
+size_t SkipPlainCharacters(const TextBlock& text, size_t at, size_t end) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(text.data);
+    uint64_t word;
+    while (at < end) {
+        if (at + sizeof word <= end) {
+            std::memcpy(&word, bytes + at, sizeof word);
+            if (IsAsciiByteWord(word)) {
+                at += sizeof word;
+                continue;
+            }
+        }
+        size_t next = NextCharacter(text, at);
+        if (next > end || (next == at + 1 && !IsPlainByte(bytes[at]))) break;
+        at = next;
+    }
     return at;
 }
 
@@ -228,6 +262,7 @@ size_t FlagTagsEnd(const TextBlock& text, size_t at) {
 
 size_t NextUnitToLookAt(const TextBlock& text, size_t at, size_t end) {
     if (text.wide) return SkipShownWideText(static_cast<const WCHAR*>(text.data), at, end);
+    if (text.two_byte) return SkipPlainCharacters(text, at, end);
     return SkipPlainBytes(static_cast<const unsigned char*>(text.data), at, end);
 }
 

@@ -115,6 +115,11 @@ void FreeUndoRecord(UndoRecord* record) {
     *record = UndoRecord();
 }
 
+void FreeTextUndos(TextUndo* texts, int* count) {
+    for (int n = 0; n < *count; ++n) FreeUndoRecord(&texts[n].record);
+    *count = 0;
+}
+
 HGLOBAL RestoreText(const UndoRecord& record, const TextBlock& fixed, size_t length) {
     size_t unit = fixed.wide ? sizeof(WCHAR) : 1;
     size_t total = length + record.removed;

@@ -21,6 +21,9 @@ bool RecordEdit(UndoRecord* record, size_t gap, unsigned unit, bool replaced);
 void FinishUndoRecord(UndoRecord* record);
 void FreeUndoRecord(UndoRecord* record);
 
+// Frees the records of `*count` texts, and counts none.
+void FreeTextUndos(TextUndo* texts, int* count);
+
 // A new shareable block of the text the fix was made of, from the fixed
 // text's `length` units, and its terminator; null when there is no memory
 // or the record does not fit the text.

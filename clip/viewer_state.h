@@ -61,8 +61,8 @@ struct TextReading {
     UINT format = 0;
 };
 
-// What the last fix took from the text placed first, never the text
-// itself (clip/undo_record.h): the edits in a compact stream of bytes.
+// What a fix took from one text format, never the text itself
+// (clip/undo_record.h): the edits in a compact stream of bytes.
 struct UndoRecord {
     BYTE* bytes = nullptr;  // from the process's heap
     size_t size = 0;
@@ -70,12 +70,24 @@ struct UndoRecord {
     size_t removed = 0;  // units removed; the others were made spaces
 };
 
-// The last fix, while its content is the clipboard's, and the content an
-// undo put back, which is not fixed again while it stays.
-struct FixUndo {
+// Unicode, plain and OEM text: the text formats an owner can place.
+constexpr int kTextFormatKinds = 3;
+
+struct TextUndo {
+    UINT format = 0;
     UndoRecord record;
-    UINT format = 0;     // the text format fixed
+};
+
+// The last fix, while its content is the clipboard's, and the content an
+// undo put back, which is not fixed again while it stays. A text format the
+// fix left as it was has no record.
+struct FixUndo {
+    TextUndo texts[kTextFormatKinds];  // the text placed first, then the others fixed
+    int count = 0;
     bool whole = false;  // the fix put the whole clipboard back
+    // The content the fix placed, noted at its announcement; till then
+    // nothing tells it, and no undo is offered.
+    BOOL fixed_noted = FALSE;
     DWORD fixed_sequence = 0;
     BOOL restoring = FALSE;  // set while an undo's rewrite is closed
     BOOL restored = FALSE;

@@ -338,12 +338,15 @@ bool ExpectUndone(const e2e::Driver& driver, const e2e::Varnelo& varnelo, const 
 }
 
 // The other formats come back byte for byte; every reader, Linux programs
-// too, gets the cleaned text; the line breaks stay without -all.
+// too, gets the cleaned text, the owner's plain text too; the line breaks
+// stay without -all. Beside a format that cannot be copied, OEM text is fixed alone.
 bool CleanRemovesHiddenCharactersAndUndoPutsThemBack(const e2e::Driver& driver) {
     const UINT html = RegisterClipboardFormatA("HTML Format");
     const std::string page = WithNul("Version:0.9\r\n<b>rm\xe2\x80\x8b -rf</b>\r\n");
     const Items placed = {{CF_UNICODETEXT, Utf16(kTricked)}, {html, page}};
     const Items oem_bell = {{CF_OEMTEXT, WithNul("bell\x07\r\n")}};
+    const Items owners = {{CF_UNICODETEXT, Utf16(L"rm\x200b -rf\r\n")},
+                          {CF_TEXT, WithNul("rm -rf\r\n")}};
     const std::wstring kept[] = {L"\xd83d\xdc68\x200d\xd83d\xdc69\x200d\xd83d\xdc67",
                                  L"\xd83c\xdff4\xdb40\xdc67\xdb40\xdc62\xdb40\xdc77\xdb40"
                                  L"\xdc6c\xdb40\xdc73\xdb40\xdc7f",
@@ -371,7 +374,18 @@ bool CleanRemovesHiddenCharactersAndUndoPutsThemBack(const e2e::Driver& driver) 
                         {CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT},
                         {{CF_OEMTEXT, WithNul("bell")}},
                         L"= bell"}) &&
-           ExpectUndone(driver, varnelo, oem_bell) && e2e::ExitsWithZero(varnelo);
+           ExpectUndone(driver, varnelo, oem_bell) &&
+           ExpectFixed(driver, varnelo,
+                       {owners,
+                        {CF_UNICODETEXT, CF_TEXT, CF_LOCALE, CF_OEMTEXT},
+                        {{CF_UNICODETEXT, Utf16(L"rm -rf\r\n")}, owners[1]}}) &&
+           ExpectUndone(driver, varnelo, owners) &&
+           ExpectFixed(driver, varnelo,
+                       {{{CF_OEMTEXT, WithNul("dir\x01\r\n")}, {0x0300, "gdi"}},
+                        {CF_OEMTEXT, CF_LOCALE, CF_TEXT, CF_UNICODETEXT},
+                        {{CF_OEMTEXT, WithNul("dir")}},
+                        L"= dir"}) &&
+           e2e::ExitsWithZero(varnelo);
 }
 
 // -all drops the cleaned text's trailing line break too; private content,
@@ -388,6 +402,10 @@ bool CleanFollowsAllFixAndTheMenu(const e2e::Driver& driver) {
                         {CF_UNICODETEXT, CF_LOCALE, CF_TEXT, CF_OEMTEXT},
                         {{CF_UNICODETEXT, Utf16(L"rm -rf build/")}}}) &&
            ExpectUndoOffered(varnelo, true) &&
+           ExpectFixed(driver, varnelo,
+                       {{{CF_UNICODETEXT, Utf16(L"a\ab\r\n")}, {CF_TEXT, WithNul("a\ab\r\n")}},
+                        {CF_UNICODETEXT, CF_TEXT, CF_LOCALE, CF_OEMTEXT},
+                        {{CF_UNICODETEXT, Utf16(L"ab")}, {CF_TEXT, WithNul("ab")}}}) &&
            ExpectLeftAlone(driver, varnelo, {tricked[0], {ignore, "1"}}) &&
            ExpectUndoOffered(varnelo, false) && e2e::SendCommand(varnelo, IDM_FIX) &&
            ExpectLeftAlone(driver, varnelo, tricked) && e2e::SendCommand(varnelo, IDM_FIX) &&
@@ -398,10 +416,23 @@ bool CleanFollowsAllFixAndTheMenu(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// Text fixed as Varnelo starts offers its undo.
+bool AFixAtStartOffersItsUndo(const e2e::Driver& driver) {
+    const Items placed = {{CF_OEMTEXT, WithNul("dir\r\n")}};
+    e2e::RunningVarnelo varnelo;
+    return e2e::PlaceClipboardItems(driver.owner, placed) &&
+           e2e::StartVarnelo(driver.exe_path, "", &varnelo) &&
+           e2e::WaitForVarneloWindow(&varnelo) &&
+           e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, "dir") &&
+           ExpectUndoOffered(varnelo, true) && ExpectUndone(driver, varnelo, placed) &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"clean_removes_hidden_characters_and_undo_puts_them_back",
      CleanRemovesHiddenCharactersAndUndoPutsThemBack},
     {"clean_follows_all_fix_and_the_menu", CleanFollowsAllFixAndTheMenu},
+    {"a_fix_at_start_offers_its_undo", AFixAtStartOffersItsUndo},
     {"text_of_every_kind_loses_its_trailing_line_breaks",
      TextOfEveryKindLosesItsTrailingLineBreaks},
     {"bitmap_private_or_breaks_only_are_left_alone", BitmapPrivateOrBreaksOnlyAreLeftAlone},

@@ -1,8 +1,8 @@
 // The reading of a whole text, the kinds the view gives a row's units and
 // their names, over any block of Unicode or byte text, NULs, lone
 // surrogates, flags and tags included, and without a terminator. The first
-// input byte picks the kind of text (bit 0) and the size of a short
-// status-bar buffer (bits 1 to 5); the rest is the block, of exactly its size.
+// input byte picks the kind of text (bit 0), the size of a short status-bar
+// buffer (bits 1 to 5) and a two-byte page (bit 6); the rest is the block.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +18,7 @@ namespace {
 constexpr unsigned kWideBit = 1;
 constexpr unsigned kShortSizeShift = 1;
 constexpr unsigned kShortSizeMask = 0x1F;
+constexpr unsigned kTwoByteBit = 0x40;
 constexpr size_t kFullDescription = 512;
 
 void Require(bool condition, const char* what) {
@@ -57,18 +58,24 @@ size_t ExpectedLength(const Block& block) {
     return length;
 }
 
-LineEnding ExpectedEnding(const Block& block, size_t length) {
-    unsigned last = length > 0 ? UnitAt(block, length - 1) : 0;
-    if (last == '\n') {
-        return length > 1 && UnitAt(block, length - 2) == '\r' ? kEndsInCrLf : kEndsInLf;
-    }
+LineEnding ExpectedEnding(const WCHAR* units, size_t length) {
+    unsigned last = length > 0 ? units[length - 1] : 0;
+    if (last == '\n') return length > 1 && units[length - 2] == '\r' ? kEndsInCrLf : kEndsInLf;
     return last == '\r' ? kEndsInCr : kEndsInNoBreak;
+}
+
+// The view's rows: one for each break as a paste delivers it, and the last line's.
+size_t ExpectedLines(const WCHAR* units, size_t length) {
+    size_t lines = length > 0 && ExpectedEnding(units, length) == kEndsInNoBreak;
+    for (size_t at = 0; at < length; ++at) {
+        lines +=
+            units[at] == '\n' || (units[at] == '\r' && (at + 1 == length || units[at + 1] != '\n'));
+    }
+    return lines;
 }
 
 void CheckCounts(const TextReading& reading, const Block& block) {
     Require(reading.length == ExpectedLength(block), "the length is not the text's");
-    Require(reading.ending == ExpectedEnding(block, reading.length),
-            "the ending is not the text's");
     Require(reading.removable + reading.spaces_made + reading.break_units <= reading.length,
             "more is cleaned or broken than the text holds");
     Require(reading.lines <= reading.break_units + 1, "more lines than breaks");
@@ -78,11 +85,17 @@ void CheckCounts(const TextReading& reading, const Block& block) {
             "the first cleaned is past the text");
 }
 
-// The view's kinds for the text's units: the status bar counts the same.
-void CheckKinds(const TextReading& reading, const Block& block) {
-    size_t length = reading.length;
-    std::unique_ptr<WCHAR[]> units(new WCHAR[length]);
-    for (size_t at = 0; at < length; ++at) units[at] = static_cast<WCHAR>(UnitAt(block, at));
+// The view's kinds for the text's units, a two-byte character's one unit of
+// text: the status bar counts the same.
+void CheckKinds(const TextReading& reading, const Block& block, const TextBlock& text) {
+    size_t length = 0;
+    std::unique_ptr<WCHAR[]> units(new WCHAR[reading.length]);
+    for (size_t at = 0, next; at < reading.length; at = next) {
+        next = block.wide ? at + 1 : NextCharacter(text, at);
+        units[length++] = next - at > 1 ? 0x30FB : static_cast<WCHAR>(UnitAt(block, at));
+    }
+    Require(reading.ending == ExpectedEnding(units.get(), length), "the ending is not the text's");
+    Require(reading.lines == ExpectedLines(units.get(), length), "the lines are not the rows");
     std::unique_ptr<unsigned char[]> kinds(new unsigned char[length]);
     ClassifyUnits(units.get(), length, block.wide, kinds.get());
     size_t counts[kCountedKinds] = {};
@@ -100,7 +113,8 @@ void CheckKinds(const TextReading& reading, const Block& block) {
     }
     Require(std::memcmp(counts, reading.counts, sizeof counts) == 0,
             "the counts are not the view's kinds");
-    Require(!(reading.removable + reading.spaces_made > 0) ||
+    // Two-byte characters stand apart in the block and the view.
+    Require(!(reading.removable + reading.spaces_made > 0) || length < reading.length ||
                 kinds[reading.first_cleaned] < kCountedKinds,
             "the first cleaned character is not hidden");
 }
@@ -132,10 +146,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text.data = block.bytes.get();
     text.units = block.units;
     text.wide = wide;
+    text.two_byte = !wide && (data[0] & kTwoByteBit) != 0;
+    for (int byte = 0x81; text.two_byte && byte <= 0xFC; ++byte) {
+        text.lead_byte[byte] = byte <= 0x9F || byte >= 0xE0;  // those of Japanese
+    }
     TextReading reading;
     ReadText(text, &reading);
     CheckCounts(reading, block);
-    CheckKinds(reading, block);
+    CheckKinds(reading, block, text);
     CheckDescription(reading, short_size);
     return 0;
 }

@@ -57,9 +57,19 @@ TEST_F(HiddenRemoval, HostileTextIsCleanedAndPutBackToTheUnit) {
 TEST_F(HiddenRemoval, TheUndoOfATrailingBreakFixIsAFewBytes) {
     StartViewer("-normal");
     Place({{CF_OEMTEXT, std::string(1 << 20, 'x') + "\r\n"}});
-    EXPECT_LE(g_viewer.undo.record.size, 8u);
+    EXPECT_LE(g_viewer.undo.texts[0].record.size, 8u);
     PressCtrlZ();
     EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), std::string(1 << 20, 'x') + WithNul("\r\n"));
+}
+
+// A viewer that joined later passes the fix's announcement on only later.
+TEST_F(HiddenRemoval, AFixAnnouncedLaterThroughAViewerAheadIsUndone) {
+    StartViewer("-normal");
+    SetClipboardViewer(sim::CreateForeignWindow("ViewerAhead"));
+    Place({{CF_OEMTEXT, WithNul("dir\r\n")}});
+    SendMessageA(window_, WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), WithNul("dir"));
+    EXPECT_TRUE(UndoOffered());
 }
 
 // A fix or an undo that fails at any step leaves the clipboard as it was

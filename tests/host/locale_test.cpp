@@ -79,6 +79,18 @@ TEST_F(LocaleTest, PaintedLinesAreThoseOfThePlatformsUnicodeText) {
     ExpectNothingHeld();
 }
 
+// The status bar and -clean take a lead byte and the byte after it as one
+// character, as the view and the platform do: only the BEL goes.
+TEST_F(LocaleTest, TwoByteCharactersAreCountedAndCleanedWhole) {
+    StartViewer("-normal -show -clean -all");
+    Place({{CF_TEXT, WithNul("x\x81\x01z\a\x93\ny")}, {CF_LOCALE, LocaleBytes(0x0411)}});
+    EXPECT_EQ(sim::ClipboardBlock(CF_TEXT), WithNul("x\x81\x01z\x93\ny"));
+    EXPECT_EQ(g_viewer.reading.lines, 1u);
+    EXPECT_EQ(g_viewer.reading.counts[kControlCharacter], 0u);
+    SendMessageA(window_, WM_COMMAND, IDM_UNDO_FIX, 0);
+    EXPECT_EQ(sim::ClipboardBlock(CF_TEXT), WithNul("x\x81\x01z\a\x93\ny"));
+}
+
 // The locale's copy cannot be made: the text is fixed all the same. (The
 // blocks made: the list of copies, the text, the locale.)
 TEST_F(LocaleTest, FixGoesAheadWhenTheLocaleCannotBeCopied) {

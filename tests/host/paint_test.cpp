@@ -459,4 +459,17 @@ TEST_F(PaintTest, HiddenViewLaysOutTokensToTheRightEdgeAndNeverPastTheBlock) {
     ExpectNothingLeftBehind();
 }
 
+// A row cut at its bound of units keeps a surrogate pair whole.
+TEST_F(PaintTest, HiddenViewRowCutAtItsBoundKeepsAPairWhole) {
+    sim::SetClientSize(window_, 9000 * kCharWidth, kClientHeight);
+    const std::u16string text = std::u16string(8189, u'a') + u"\U0001F600b";
+    ASSERT_TRUE(sim::PlaceClipboard(
+        editor_, {{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.data()),
+                                               text.size() * sizeof(char16_t))}}));
+    SendMessageA(window_, WM_COMMAND, IDM_SHOW_HIDDEN, 0);
+    Paint();
+    const KeptText& kept = g_viewer.kept_text;
+    EXPECT_EQ(std::count(kept.kinds, kept.kinds + kept.count, kUnpairedSurrogate), 0);
+}
+
 }  // namespace
