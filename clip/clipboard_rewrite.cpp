@@ -92,7 +92,8 @@ void AddLocale(ClipboardCopy* copy, LCID locale) {
 // The block of `format` byte for byte, as long as the platform says; text
 // loses its trailing line breaks as the text placed first does.
 bool AddCopy(ClipboardCopy* copy, UINT format) {
-    HANDLE block = GetClipboardData(format);
+    HANDLE block = MarkerBlock(copy->markers, format);
+    if (!block) block = GetClipboardData(format);
     const void* data = block ? GlobalLock(block) : nullptr;
     if (!data) return false;
     TextBlock text{};
@@ -103,7 +104,7 @@ bool AddCopy(ClipboardCopy* copy, UINT format) {
     text.units = size / unit;
     bool added;
     size_t length = IsTextFormat(format) ? TextLength(text) : 0;
-    size_t kept = LengthWithoutLineBreaks(text, length);
+    size_t kept = copy->keep_line_breaks ? length : LengthWithoutLineBreaks(text, length);
     if (kept < length) {
         added = AddText(copy, format, text, kept);
     } else {
@@ -113,13 +114,23 @@ bool AddCopy(ClipboardCopy* copy, UINT format) {
     return added;
 }
 
+// A marker of whole lines goes back as its owner may have placed it:
+// without data.
+bool AddPresenceMarker(ClipboardCopy* copy, UINT format) {
+    if (copy->count == copy->room) return false;
+    copy->formats[copy->count++] = {format, nullptr};
+    return true;
+}
+
 // Whether every format listed is text, the locale, a memory block or a
-// picture that can be copied exactly, and whether there are pictures; from
-// the numbers alone, before anything is read or copied.
-bool AllCanBePutBack(bool* pictures) {
+// picture that can be copied exactly, whether there are pictures, and the
+// editors' markers; from the numbers alone, before anything is read.
+bool AllCanBePutBack(bool* pictures, EditorMarks* markers) {
     *pictures = false;
+    RegisterEditorMarkers();
     for (UINT format = EnumClipboardFormats(0); format != 0;
          format = EnumClipboardFormats(format)) {
+        NoteEditorMarker(format, markers);
         if (IsCopiablePicture(format)) {
             *pictures = true;
         } else if (!IsTextFormat(format) && format != CF_LOCALE && !IsMemoryFormat(format)) {
@@ -147,6 +158,7 @@ bool IsMadePicture(UINT format, bool locale_listed, unsigned kinds_placed) {
 
 // Memory blocks byte for byte, pictures by a copy of their own.
 bool AddPlacedFormat(ClipboardCopy* copy, UINT format) {
+    if (IsPresenceMarker(format)) return AddPresenceMarker(copy, format);
     if (IsMemoryFormat(format)) return AddCopy(copy, format);
     return IsCopiablePicture(format) && Add(copy, format, CopyPicture(format));
 }
@@ -187,6 +199,23 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
         }
     }
     return copied && copy->text_at >= 0 && listed == CountClipboardFormats();
+}
+
+// With -all, an editor's copy of whole lines or of a block keeps every
+// line break, of each text format; it is rewritten only to be cleaned.
+// Vim reads its texts by the lengths it recorded, so text beside its
+// record is left as it is. An undo puts back what its fix placed.
+bool LeavesEditorCopyWhole(ClipboardCopy* copy) {
+    copy->keep_line_breaks = copy->restored_text != nullptr;
+    if (copy->restored_text) return true;
+    EditorCopy found = ReadEditorMarks(&copy->markers);
+    if (!found.readable || found.vim_record) return false;
+    if (found.kind == kOrdinaryCopy || !g_viewer.fix_all_text) return true;
+    copy->kind = found.kind;
+    copy->keep_line_breaks = true;
+    copy->fix->end = copy->fix->length;
+    copy->fix->tail_removable = 0;
+    return copy->fix->clean;
 }
 
 // The list has room for every format listed and the locale; without -all,
@@ -234,8 +263,9 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length) {
 bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy) {
     bool pictures = false;
     if (copy->whole &&
-        (!AllCanBePutBack(&pictures) ||
-         (pictures && !copy->restored_text && HasLineBreakBefore(text, copy->fix->end)))) {
+        (!AllCanBePutBack(&pictures, &copy->markers) ||
+         (pictures && !copy->restored_text && HasLineBreakBefore(text, copy->fix->end)) ||
+         !LeavesEditorCopyWhole(copy))) {
         return false;
     }
     if (!MakeList(copy)) return false;

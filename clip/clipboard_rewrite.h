@@ -5,6 +5,7 @@
 #pragma once
 
 #include "clip/clipboard_text.h"
+#include "clip/editor_copies.h"
 #include "clip/hidden_remover.h"
 #include "clip/private_content.h"
 
@@ -28,9 +29,14 @@ struct ClipboardCopy {
     bool whole = false;
     // The text placed first is made by `fix`, recording what went in
     // `undo`; or it is `restored_text`, an undo's, which the copy takes.
-    const TextFix* fix = nullptr;
+    TextFix* fix = nullptr;
     UndoRecord undo;
     HGLOBAL restored_text = nullptr;
+    // Editors' marks found in the list, what they made of the copy with
+    // -all, and whether the other text formats keep their line breaks.
+    EditorMarks markers;
+    CopyKind kind = kOrdinaryCopy;
+    bool keep_line_breaks = false;
 };
 
 // The length of OEM text once every trailing CR LF pair is gone: what
@@ -46,7 +52,10 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length);
 // the OEM text, the locale and the marks; whole, every format in the clipboard's order but those
 // the platform makes from others, and false (nothing kept) when one of them is neither a memory
 // block, a picture nor made by the platform, or cannot be read or copied, or pictures stand beside
-// text of more than one line. The undo record stays with `copy`, for its caller to keep or free.
+// text of more than one line. With -all an editor's copy of lines or a block keeps its line breaks
+// (`copy->fix` then says so, and `copy->kind` what it is), and is not rewritten unless cleaned;
+// text beside Vim's record of its lengths is never rewritten. The undo record stays with `copy`,
+// for its caller to keep or free.
 bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy);
 
 // With the clipboard open: empties it and puts the copies on it; true when
