@@ -209,9 +209,9 @@ bool LeavesEditorCopyWhole(ClipboardCopy* copy) {
     copy->keep_line_breaks = copy->restored_text != nullptr;
     if (copy->restored_text) return true;
     EditorCopy found = ReadEditorMarks(&copy->markers);
+    if (g_viewer.fix_all_text) copy->kind = found.kind;
     if (!found.readable || found.vim_record) return false;
-    if (found.kind == kOrdinaryCopy || !g_viewer.fix_all_text) return true;
-    copy->kind = found.kind;
+    if (copy->kind == kOrdinaryCopy) return true;
     copy->keep_line_breaks = true;
     copy->fix->end = copy->fix->length;
     copy->fix->tail_removable = 0;

@@ -398,6 +398,110 @@ bool CleanFollowsAllFixAndTheMenu(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// --- An editor's copy of whole lines or of a block -----------------------
+
+// VS Code's editor data as its browser engine places web custom data: the
+// payload's size, the count of pairs, then each string's length in UTF-16
+// units and its units, padded to four bytes.
+std::string EditorData(const std::wstring& empty_selection) {
+    auto string16 = [](const std::wstring& text) {
+        std::string bytes = DwordBytes(text.size()) + Utf16(text).substr(0, text.size() * 2);
+        return bytes.append(bytes.size() % 4, '\0');
+    };
+    const std::string payload = DwordBytes(1) + string16(L"vscode-editor-data") +
+                                string16(L"{\"version\":1,\"isFromEmptySelection\":" +
+                                         empty_selection + L",\"mode\":null}");
+    return DwordBytes(payload.size()) + payload;
+}
+
+// One change: the items, then markers without data that the placing window
+// never renders, as Scintilla places them.
+bool PlaceEditorCopy(HWND owner, const Items& items, const std::vector<UINT>& unrendered) {
+    bool placed = e2e::OpenClipboardPatiently(owner) && EmptyClipboard();
+    for (const e2e::ClipboardItem& item : items) {
+        placed &= SetClipboardData(item.format, e2e::NewBlock(item.bytes)) != nullptr;
+    }
+    for (UINT format : unrendered) SetClipboardData(format, nullptr);
+    CloseClipboard();
+    return e2e::Expect(placed, "the editor has placed its copy");
+}
+
+bool ShowsStatus(const e2e::Varnelo& varnelo, const std::wstring& expected) {
+    wchar_t text[512] = L"";
+    auto shown = [&] {
+        HWND bar = FindWindowExW(varnelo.window, nullptr, L"msctls_statusbar32", nullptr);
+        SendMessageW(bar, WM_GETTEXT, bar ? 512 : 0, reinterpret_cast<LPARAM>(text));
+        return text == expected;
+    };
+    return e2e::ExpectEqual("the status bar", (e2e::WaitUntil(shown, 5000), text), expected);
+}
+
+struct EditorCopy {
+    Items marks;
+    std::vector<UINT> unrendered;
+    const wchar_t* kind;  // null: an ordinary copy, fixed
+    const wchar_t* text = L"line\r\n";
+};
+
+// Each copy's blocks stay byte for byte (the text too unless fixed), each
+// mark without data stays listed, and the status bar tells the copy's kind.
+bool ExpectEditorCopy(const e2e::Driver& driver, const e2e::Varnelo& varnelo, HWND owner,
+                      const EditorCopy& copy, const wchar_t* text) {
+    Items placed = {{CF_UNICODETEXT, Utf16(copy.text)}};
+    placed.insert(placed.end(), copy.marks.begin(), copy.marks.end());
+    bool kept = Place(driver, varnelo,
+                      [&] { return PlaceEditorCopy(driver.owner, placed, copy.unrendered); });
+    placed[0].bytes = Utf16(text);
+    const std::vector<UINT> listed = e2e::ClipboardFormats(driver.owner);
+    for (UINT format : copy.unrendered) {
+        kept &= e2e::Expect(std::count(listed.begin(), listed.end(), format) == 1, "a mark stays");
+    }
+    return kept && e2e::Expect(GetClipboardOwner() == owner, "the clipboard's owner") &&
+           ExpectClipboard(driver, listed, placed) &&
+           ShowsStatus(varnelo, std::wstring(L"1 line \u00b7 ends in ") +
+                                    (copy.kind ? L"CR LF \u00b7 " : L"no line break") +
+                                    (copy.kind ? copy.kind : L""));
+}
+
+// With -all, "line\r\n" beside any editor's marks keeps its CR LF; beside
+// none, or VS Code's data of a selection, it is fixed. -clean takes a line
+// copy's hidden characters and none of its line breaks, but leaves text
+// beside Vim's record of its lengths as it is.
+bool EditorsCopiesOfLinesAndBlocksKeepTheirLineBreaks(const e2e::Driver& driver) {
+    auto format = RegisterClipboardFormatA;
+    const UINT line = format("MSDEVLineSelect"), vim = format("VimClipboard2");
+    const UINT tag = format("VisualStudioEditorOperationsLineCutCopyClipboardTag");
+    const UINT web = format("Chromium Web Custom MIME Data Format");
+    const std::string lengths = DwordBytes(6) + DwordBytes(6) + DwordBytes(0);
+    const EditorCopy copies[] = {
+        {{}, {line, tag}, L"line copy"},
+        {{{tag, "\x01"}}, {}, L"line copy"},
+        {{{line, "\x01"}}, {}, L"line copy"},
+        {{{format("MSDEVColumnSelect"), "\x02"}}, {}, L"block copy"},
+        {{{format("AvalonEditRectangularSelection"), "\x02"}}, {}, L"block copy"},
+        {{{format("Borland IDE Block Type"), "\x02"}}, {}, L"block copy"},
+        {{{vim, DwordBytes(1) + lengths}}, {}, L"line copy"},
+        {{{vim, DwordBytes(2) + lengths}}, {}, L"block copy"},
+        {{{web, EditorData(L"true")}}, {}, L"line copy"},
+        {{{web, EditorData(L"false")}}, {}, nullptr},
+        {{}, {}, nullptr},
+    };
+    e2e::RunningVarnelo varnelo;
+    bool kept = e2e::StartWithEmptyClipboard(driver, "-all -show", &varnelo);
+    for (const EditorCopy& copy : copies) {
+        HWND owner = copy.kind ? driver.owner : varnelo.window;
+        kept =
+            kept && ExpectEditorCopy(driver, varnelo, owner, copy, copy.kind ? copy.text : L"line");
+    }
+    const EditorCopy hidden = {{}, {line}, L"line copy", L"li\x200bne\r\n"};
+    const EditorCopy vim_hidden = {
+        {{vim, DwordBytes(1) + lengths}}, {}, L"line copy \u00b7 1 zero-width", hidden.text};
+    return kept && e2e::SendCommand(varnelo, IDM_CLEAN) &&
+           ExpectEditorCopy(driver, varnelo, varnelo.window, hidden, L"line\r\n") &&
+           ExpectEditorCopy(driver, varnelo, driver.owner, vim_hidden, hidden.text) &&
+           e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"clean_removes_hidden_characters_and_undo_puts_them_back",
      CleanRemovesHiddenCharactersAndUndoPutsThemBack},
@@ -407,6 +511,8 @@ const e2e::TestCase kCases[] = {
     {"bitmap_private_or_breaks_only_are_left_alone", BitmapPrivateOrBreaksOnlyAreLeftAlone},
     {"a_cell_beside_pictures_is_fixed_and_copied_exactly",
      ACellBesidePicturesIsFixedAndCopiedExactly},
+    {"editors_copies_of_lines_and_blocks_keep_their_line_breaks",
+     EditorsCopiesOfLinesAndBlocksKeepTheirLineBreaks},
 };
 
 }  // namespace
