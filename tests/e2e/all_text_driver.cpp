@@ -400,106 +400,83 @@ bool CleanFollowsAllFixAndTheMenu(const e2e::Driver& driver) {
 
 // --- An editor's copy of whole lines or of a block -----------------------
 
-// VS Code's editor data as its browser engine places web custom data: the
-// payload's size, the count of pairs, then each string's length in UTF-16
-// units and its units, padded to four bytes.
+// VS Code's editor data in web custom data: a pickle of one type and value.
 std::string EditorData(const std::wstring& empty_selection) {
-    auto string16 = [](const std::wstring& text) {
-        std::string bytes = DwordBytes(text.size()) + Utf16(text).substr(0, text.size() * 2);
-        return bytes.append(bytes.size() % 4, '\0');
-    };
-    const std::string payload = DwordBytes(1) + string16(L"vscode-editor-data") +
-                                string16(L"{\"version\":1,\"isFromEmptySelection\":" +
-                                         empty_selection + L",\"mode\":null}");
+    std::string payload = DwordBytes(1);
+    for (const std::wstring& text : {std::wstring(L"vscode-editor-data"),
+                                     L"{\"isFromEmptySelection\":" + empty_selection + L"}"}) {
+        payload += DwordBytes(text.size()) + Utf16(text).substr(0, text.size() * 2);
+        payload.append(payload.size() % 4, '\0');
+    }
     return DwordBytes(payload.size()) + payload;
 }
 
-// One change: the items, then markers without data that the placing window
-// never renders, as Scintilla places them.
-bool PlaceEditorCopy(HWND owner, const Items& items, const std::vector<UINT>& unrendered) {
-    bool placed = e2e::OpenClipboardPatiently(owner) && EmptyClipboard();
-    for (const e2e::ClipboardItem& item : items) {
-        placed &= SetClipboardData(item.format, e2e::NewBlock(item.bytes)) != nullptr;
-    }
-    for (UINT format : unrendered) SetClipboardData(format, nullptr);
-    CloseClipboard();
-    return e2e::Expect(placed, "the editor has placed its copy");
-}
-
-bool ShowsStatus(const e2e::Varnelo& varnelo, const std::wstring& expected) {
-    wchar_t text[512] = L"";
-    auto shown = [&] {
-        HWND bar = FindWindowExW(varnelo.window, nullptr, L"msctls_statusbar32", nullptr);
-        SendMessageW(bar, WM_GETTEXT, bar ? 512 : 0, reinterpret_cast<LPARAM>(text));
-        return text == expected;
-    };
-    return e2e::ExpectEqual("the status bar", (e2e::WaitUntil(shown, 5000), text), expected);
-}
-
+// A mark of no bytes is placed without data, never rendered, as by Scintilla.
 struct EditorCopy {
     Items marks;
-    std::vector<UINT> unrendered;
-    const wchar_t* kind;  // null: an ordinary copy, fixed
+    std::wstring ending;  // the status bar's words after "ends in "
     const wchar_t* text = L"line\r\n";
+    const wchar_t* fixed = nullptr;  // the text once Varnelo has fixed it; null: left as it is
 };
 
-// Each copy's blocks stay byte for byte (the text too unless fixed), each
-// mark without data stays listed, and the status bar tells the copy's kind.
-bool ExpectEditorCopy(const e2e::Driver& driver, const e2e::Varnelo& varnelo, HWND owner,
-                      const EditorCopy& copy, const wchar_t* text) {
+// In one change. Every mark stays, in order and byte for byte.
+bool ExpectEditorCopy(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
+                      const EditorCopy& copy) {
     Items placed = {{CF_UNICODETEXT, Utf16(copy.text)}};
     placed.insert(placed.end(), copy.marks.begin(), copy.marks.end());
-    bool kept = Place(driver, varnelo,
-                      [&] { return PlaceEditorCopy(driver.owner, placed, copy.unrendered); });
-    placed[0].bytes = Utf16(text);
-    const std::vector<UINT> listed = e2e::ClipboardFormats(driver.owner);
-    for (UINT format : copy.unrendered) {
-        kept &= e2e::Expect(std::count(listed.begin(), listed.end(), format) == 1, "a mark stays");
-    }
-    return kept && e2e::Expect(GetClipboardOwner() == owner, "the clipboard's owner") &&
-           ExpectClipboard(driver, listed, placed) &&
-           ShowsStatus(varnelo, std::wstring(L"1 line \u00b7 ends in ") +
-                                    (copy.kind ? L"CR LF \u00b7 " : L"no line break") +
-                                    (copy.kind ? copy.kind : L""));
+    std::vector<UINT> formats;
+    bool kept = Place(driver, varnelo, [&] {
+        bool put = e2e::OpenClipboardPatiently(driver.owner) && EmptyClipboard();
+        for (const e2e::ClipboardItem& item : placed) {
+            HGLOBAL block = item.bytes.empty() ? nullptr : e2e::NewBlock(item.bytes);
+            put &= SetClipboardData(item.format, block) == block;
+            formats.push_back(item.format);
+        }
+        return CloseClipboard() && put;
+    });
+    formats.insert(formats.end(), {CF_LOCALE, CF_TEXT, CF_OEMTEXT});
+    if (copy.fixed) placed[0].bytes = Utf16(copy.fixed);
+    auto tells_ending = [&] {
+        wchar_t text[512] = L"";
+        SendDlgItemMessageW(varnelo.window, 1, WM_GETTEXT, 512, LPARAM(text));
+        return L"1 line \u00b7 ends in " + copy.ending == text;
+    };
+    return kept &&
+           e2e::Expect(GetClipboardOwner() == (copy.fixed ? varnelo.window : driver.owner),
+                       "the clipboard's owner") &&
+           ExpectClipboard(driver, formats, placed) &&
+           e2e::Expect(e2e::WaitUntil(tells_ending, 5000), "the status bar tells the copy");
 }
 
-// With -all, "line\r\n" beside any editor's marks keeps its CR LF; beside
-// none, or VS Code's data of a selection, it is fixed. -clean takes a line
-// copy's hidden characters and none of its line breaks, but leaves text
-// beside Vim's record of its lengths as it is.
+// Beside any editor's marks the text keeps its CR LF, and loses only its
+// hidden characters, none beside Vim's record of its lengths.
 bool EditorsCopiesOfLinesAndBlocksKeepTheirLineBreaks(const e2e::Driver& driver) {
     auto format = RegisterClipboardFormatA;
     const UINT line = format("MSDEVLineSelect"), vim = format("VimClipboard2");
     const UINT tag = format("VisualStudioEditorOperationsLineCutCopyClipboardTag");
     const UINT web = format("Chromium Web Custom MIME Data Format");
     const std::string lengths = DwordBytes(6) + DwordBytes(6) + DwordBytes(0);
+    const std::wstring lines = L"CR LF \u00b7 line copy", block = L"CR LF \u00b7 block copy";
+    const wchar_t* hidden = L"li\x200bne\r\n";
     const EditorCopy copies[] = {
-        {{}, {line, tag}, L"line copy"},
-        {{{tag, "\x01"}}, {}, L"line copy"},
-        {{{line, "\x01"}}, {}, L"line copy"},
-        {{{format("MSDEVColumnSelect"), "\x02"}}, {}, L"block copy"},
-        {{{format("AvalonEditRectangularSelection"), "\x02"}}, {}, L"block copy"},
-        {{{format("Borland IDE Block Type"), "\x02"}}, {}, L"block copy"},
-        {{{vim, DwordBytes(1) + lengths}}, {}, L"line copy"},
-        {{{vim, DwordBytes(2) + lengths}}, {}, L"block copy"},
-        {{{web, EditorData(L"true")}}, {}, L"line copy"},
-        {{{web, EditorData(L"false")}}, {}, nullptr},
-        {{}, {}, nullptr},
+        {{{line, ""}, {tag, ""}}, lines},
+        {{{tag, "\x01"}}, lines},
+        {{{line, "\x01"}}, lines},
+        {{{format("MSDEVColumnSelect"), "\x02"}}, block},
+        {{{format("AvalonEditRectangularSelection"), "\x02"}}, block},
+        {{{format("Borland IDE Block Type"), "\x02"}}, block},
+        {{{vim, DwordBytes(1) + lengths}}, lines},
+        {{{vim, DwordBytes(2) + lengths}}, block},
+        {{{web, EditorData(L"true")}}, lines},
+        {{{web, EditorData(L"false")}}, L"no line break", L"line\r\n", L"line"},
+        {{}, L"no line break", L"line\r\n", L"line"},
+        {{{line, ""}}, lines, hidden, L"line\r\n"},
+        {{{vim, DwordBytes(1) + lengths}}, lines + L" \u00b7 1 zero-width", hidden},
     };
     e2e::RunningVarnelo varnelo;
-    bool kept = e2e::StartWithEmptyClipboard(driver, "-all -show", &varnelo);
-    for (const EditorCopy& copy : copies) {
-        HWND owner = copy.kind ? driver.owner : varnelo.window;
-        kept =
-            kept && ExpectEditorCopy(driver, varnelo, owner, copy, copy.kind ? copy.text : L"line");
-    }
-    const EditorCopy hidden = {{}, {line}, L"line copy", L"li\x200bne\r\n"};
-    const EditorCopy vim_hidden = {
-        {{vim, DwordBytes(1) + lengths}}, {}, L"line copy \u00b7 1 zero-width", hidden.text};
-    return kept && e2e::SendCommand(varnelo, IDM_CLEAN) &&
-           ExpectEditorCopy(driver, varnelo, varnelo.window, hidden, L"line\r\n") &&
-           ExpectEditorCopy(driver, varnelo, driver.owner, vim_hidden, hidden.text) &&
-           e2e::ExitsWithZero(varnelo);
+    bool kept = e2e::StartWithEmptyClipboard(driver, "-all -clean -show", &varnelo);
+    for (const EditorCopy& copy : copies) kept = kept && ExpectEditorCopy(driver, varnelo, copy);
+    return kept && e2e::ExitsWithZero(varnelo);
 }
 
 const e2e::TestCase kCases[] = {
