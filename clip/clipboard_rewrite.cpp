@@ -90,7 +90,8 @@ void AddLocale(ClipboardCopy* copy, LCID locale) {
 }
 
 // The block of `format` byte for byte, as long as the platform says; text
-// loses its trailing line breaks as the text placed first does.
+// loses its trailing line breaks as the text placed first does, unless the
+// copy keeps them. A marker's block was read already.
 bool AddCopy(ClipboardCopy* copy, UINT format) {
     HANDLE block = MarkerBlock(copy->markers, format);
     if (!block) block = GetClipboardData(format);
@@ -206,8 +207,10 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
 // Vim reads its texts by the lengths it recorded, so text beside its
 // record is left as it is. An undo puts back what its fix placed.
 bool LeavesEditorCopyWhole(ClipboardCopy* copy) {
-    copy->keep_line_breaks = copy->restored_text != nullptr;
-    if (copy->restored_text) return true;
+    if (copy->restored_text) {
+        copy->keep_line_breaks = true;
+        return true;
+    }
     EditorCopy found = ReadEditorMarks(&copy->markers);
     if (g_viewer.fix_all_text) copy->kind = found.kind;
     if (!found.readable || found.vim_record) return false;
