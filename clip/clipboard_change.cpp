@@ -131,6 +131,7 @@ bool ShowTextTitleAndFix(HWND window) {
     TextFix fix;
     bool copied = PlanFix(window, text, oem_text_first, &copy, &fix) &&
                   CopyForFixOrAlone(text, format, oem_text_first, &copy);
+    g_viewer.copy_kind = copy.kind;
     if (copied) {
         ShowFixedText(text, format, copy.formats[copy.text_at].data, title);
     } else if (g_viewer.show_hidden && fix.read) {
@@ -230,6 +231,7 @@ void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
     } else {
         ForgetReplacedFix(window);
         ForgetReading();
+        g_viewer.copy_kind = kOrdinaryCopy;
         g_viewer.current_format =
             GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
     }

@@ -98,9 +98,11 @@ void AddLocale(ClipboardCopy* copy, LCID locale) {
     if (locale) Add(copy, CF_LOCALE, NewSharedBlock(&locale, sizeof locale, sizeof locale));
 }
 
-// The block of `format` byte for byte, as long as the platform says.
+// The block of `format` byte for byte, as long as the platform says. A
+// marker's block was read already.
 bool AddCopy(ClipboardCopy* copy, UINT format) {
-    HANDLE block = GetClipboardData(format);
+    HANDLE block = MarkerBlock(copy->markers, format);
+    if (!block) block = GetClipboardData(format);
     const void* data = block ? GlobalLock(block) : nullptr;
     if (!data) return false;
     size_t size = GlobalSize(block);
@@ -174,13 +176,23 @@ bool AddOwnerText(ClipboardCopy* copy, UINT format, KnownLocale* known) {
     return Add(copy, format, block);
 }
 
+// A marker of whole lines goes back as its owner may have placed it:
+// without data.
+bool AddPresenceMarker(ClipboardCopy* copy, UINT format) {
+    if (copy->count == copy->room) return false;
+    copy->formats[copy->count++] = {format, nullptr};
+    return true;
+}
+
 // Whether every format listed is text, the locale, a memory block or a
-// picture that can be copied exactly, and whether there are pictures; from
-// the numbers alone, before anything is read or copied.
-bool AllCanBePutBack(bool* pictures) {
+// picture that can be copied exactly, whether there are pictures, and the
+// editors' markers; from the numbers alone, before anything is read.
+bool AllCanBePutBack(bool* pictures, EditorMarks* markers) {
     *pictures = false;
+    RegisterEditorMarkers();
     for (UINT format = EnumClipboardFormats(0); format != 0;
          format = EnumClipboardFormats(format)) {
+        NoteEditorMarker(format, markers);
         if (IsCopiablePicture(format)) {
             *pictures = true;
         } else if (!IsTextFormat(format) && format != CF_LOCALE && !IsMemoryFormat(format)) {
@@ -208,6 +220,7 @@ bool IsMadePicture(UINT format, bool locale_listed, unsigned kinds_placed) {
 
 // Memory blocks byte for byte, pictures by a copy of their own.
 bool AddPlacedFormat(ClipboardCopy* copy, UINT format) {
+    if (IsPresenceMarker(format)) return AddPresenceMarker(copy, format);
     if (IsMemoryFormat(format)) return AddCopy(copy, format);
     return IsCopiablePicture(format) && Add(copy, format, CopyPicture(format));
 }
@@ -247,6 +260,22 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
         }
     }
     return copied && copy->text_at >= 0 && listed == CountClipboardFormats();
+}
+
+// With -all, an editor's copy of whole lines or of a block keeps every
+// line break, of each text format; it is rewritten only to be cleaned.
+// Vim reads its texts by the lengths it recorded, so text beside its
+// record is left as it is. An undo puts back what its fix placed.
+bool LeavesEditorCopyWhole(ClipboardCopy* copy) {
+    if (copy->restore) return true;
+    EditorCopy found = ReadEditorMarks(&copy->markers);
+    if (g_viewer.fix_all_text) copy->kind = found.kind;
+    if (!found.readable || found.vim_record) return false;
+    if (copy->kind == kOrdinaryCopy) return true;
+    copy->trailing = kKeepTrailingBreaks;
+    copy->fix->end = copy->fix->length;
+    copy->fix->tail_removable = 0;
+    return copy->fix->clean;
 }
 
 // The list has room for every format listed and the locale; without -all,
@@ -295,8 +324,9 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length) {
 // until that is known. An undo puts back what its fix placed.
 bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy) {
     bool pictures = false;
-    if (copy->whole && (!AllCanBePutBack(&pictures) ||
-                        (pictures && !copy->restore && HasLineBreakBefore(text, copy->fix->end)))) {
+    if (copy->whole && (!AllCanBePutBack(&pictures, &copy->markers) ||
+                        (pictures && !copy->restore && HasLineBreakBefore(text, copy->fix->end)) ||
+                        !LeavesEditorCopyWhole(copy))) {
         return false;
     }
     if (!MakeList(copy)) return false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "clip/clipboard_text.h"
+#include "clip/editor_copies.h"
 #include "clip/hidden_remover.h"
 #include "clip/private_content.h"
 
@@ -38,12 +39,16 @@ struct ClipboardCopy {
     // owner placed is fixed alike, by `trailing` and `clean`; what went from
     // each text changed is recorded in `undo`. Or the copy is an undo's:
     // `restore` puts back what its fix took from each text.
-    const TextFix* fix = nullptr;
+    TextFix* fix = nullptr;
     TrailingBreaks trailing = kKeepTrailingBreaks;
     bool clean = false;
     TextUndo undo[kTextFormatKinds];
     int undo_count = 0;
     const FixUndo* restore = nullptr;
+    // Editors' marks found in the list, and what they made of the copy
+    // with -all.
+    EditorMarks markers;
+    CopyKind kind = kOrdinaryCopy;
 };
 
 // The length of OEM text once every trailing CR LF pair is gone: what
@@ -59,7 +64,10 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length);
 // the OEM text, the locale and the marks; whole, every format in the clipboard's order but those
 // the platform makes from others, and false (nothing kept) when one of them is neither a memory
 // block, a picture nor made by the platform, or cannot be read or copied, or pictures stand beside
-// text of more than one line. The undo record stays with `copy`, for its caller to keep or free.
+// text of more than one line. With -all an editor's copy of lines or a block keeps its line breaks
+// (`copy->fix` then says so, and `copy->kind` what it is), and is not rewritten unless cleaned;
+// text beside Vim's record of its lengths is never rewritten. The undo record stays with `copy`,
+// for its caller to keep or free.
 bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy);
 
 // With the clipboard open: empties it and puts the copies on it; true when

@@ -218,6 +218,7 @@ void KeepReading(const TextBlock& text, UINT format) {
 
 void KeepMadeReading(const TextReading& reading, UINT format) {
     g_viewer.reading = reading;
+    g_viewer.reading.copy_kind = g_viewer.copy_kind;
     g_viewer.reading.sequence = ClipboardSequence();
     g_viewer.reading.format = format;
 }
@@ -293,6 +294,8 @@ constexpr KindWords kKindWords[kCountedKinds] = {
 
 constexpr const char* kEndings[] = {"ends in no line break", "ends in CR LF", "ends in LF",
                                     "ends in CR"};
+// Why the line breaks stayed, in the copy kinds' order.
+constexpr const char* kCopyKinds[] = {"", "line copy", "block copy"};
 
 void AppendCount(StatusWords* words, size_t count, const char* one, const char* many) {
     AppendNumber(words, count);
@@ -308,6 +311,10 @@ void DescribeReading(const TextReading& reading, WCHAR* text, size_t size) {
     AppendCount(&words, reading.lines, "line", "lines");
     AppendSeparator(&words);
     AppendWords(&words, kEndings[reading.ending]);
+    if (reading.copy_kind != kOrdinaryCopy) {
+        AppendSeparator(&words);
+        AppendWords(&words, kCopyKinds[reading.copy_kind]);
+    }
     for (int kind = 0; kind < kCountedKinds; ++kind) {
         if (reading.counts[kind] == 0) continue;
         AppendSeparator(&words);

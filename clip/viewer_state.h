@@ -19,6 +19,7 @@ constexpr int kOtherTitleSize = 16;       // fits "[-2147483648]" and its NUL
 constexpr int kFormatMenuPosition = 2;    // "F&ormat" on the menu bar
 constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
 constexpr int kMarkKinds = 4;             // the private, history and cloud marks
+constexpr int kEditorMarkerKinds = 7;     // editors' marks of line and block copies
 
 // The characters a paint of text drew for the clipboard's content of
 // `sequence`, shown in `format` in a client area of up to `width` x
@@ -43,6 +44,14 @@ enum LineEnding : unsigned char {
     kEndsInCr,
 };
 
+// What an editor's marks say its copy is: whole lines, to be pasted as
+// lines of their own, or a block of columns. Either keeps its line breaks.
+enum CopyKind : unsigned char {
+    kOrdinaryCopy,
+    kLineCopy,
+    kBlockCopy,
+};
+
 // One reading of a whole text (clip/text_reading.h): what a paste of it
 // delivers. It is of the clipboard's content of `sequence` in `format`;
 // `format` is 0 while there is none.
@@ -57,6 +66,7 @@ struct TextReading {
     size_t removable = 0;
     size_t spaces_made = 0;
     size_t first_cleaned = 0;
+    CopyKind copy_kind = kOrdinaryCopy;  // the content's, as the fix told it
     DWORD sequence = 0;
     UINT format = 0;
 };
@@ -142,6 +152,9 @@ struct ViewerState {
     // The marks' format numbers, 0 until registered: a registered name keeps
     // its number while the platform runs, so each is registered once.
     UINT mark_formats[kMarkKinds] = {};
+    UINT editor_marker_formats[kEditorMarkerKinds] = {};
+    // What the editors' marks said of the content at its last fix; with -all only.
+    CopyKind copy_kind = kOrdinaryCopy;
     KeptText kept_text;
     TextReading reading;
     FixUndo undo;

@@ -12,7 +12,8 @@ INPUT_TIMEOUT_SECONDS=10
 RSS_LIMIT_MB=2048
 
 # Each target with the longest input it is given.
-TARGETS=(fuzz_text_title:512 fuzz_parse_options:256 fuzz_clipboard_change:4096 fuzz_text_reading:2048)
+TARGETS=(fuzz_text_title:512 fuzz_parse_options:256 fuzz_clipboard_change:4096 fuzz_text_reading:2048
+    fuzz_line_copy_marker:1024)
 
 "$ROOT/scripts/build.sh" fuzz
 

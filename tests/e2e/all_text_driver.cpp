@@ -428,6 +428,87 @@ bool AFixAtStartOffersItsUndo(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// --- An editor's copy of whole lines or of a block -----------------------
+
+// VS Code's editor data in web custom data: a pickle of one type and value.
+std::string EditorData(const std::wstring& empty_selection) {
+    std::string payload = DwordBytes(1);
+    for (const std::wstring& text : {std::wstring(L"vscode-editor-data"),
+                                     L"{\"isFromEmptySelection\":" + empty_selection + L"}"}) {
+        payload += DwordBytes(text.size()) + Utf16(text).substr(0, text.size() * 2);
+        payload.append(payload.size() % 4, '\0');
+    }
+    return DwordBytes(payload.size()) + payload;
+}
+
+// A mark of no bytes is placed without data, never rendered, as by Scintilla.
+struct EditorCopy {
+    Items marks;
+    std::wstring ending;  // the status bar's words after "ends in "
+    const wchar_t* text = L"line\r\n";
+    const wchar_t* fixed = nullptr;  // the text once Varnelo has fixed it; null: left as it is
+};
+
+// In one change. Every mark stays, in order and byte for byte.
+bool ExpectEditorCopy(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
+                      const EditorCopy& copy) {
+    Items placed = {{CF_UNICODETEXT, Utf16(copy.text)}};
+    placed.insert(placed.end(), copy.marks.begin(), copy.marks.end());
+    std::vector<UINT> formats;
+    bool kept = Place(driver, varnelo, [&] {
+        bool put = e2e::OpenClipboardPatiently(driver.owner) && EmptyClipboard();
+        for (const e2e::ClipboardItem& item : placed) {
+            HGLOBAL block = item.bytes.empty() ? nullptr : e2e::NewBlock(item.bytes);
+            put &= SetClipboardData(item.format, block) == block;
+            formats.push_back(item.format);
+        }
+        return CloseClipboard() && put;
+    });
+    formats.insert(formats.end(), {CF_LOCALE, CF_TEXT, CF_OEMTEXT});
+    if (copy.fixed) placed[0].bytes = Utf16(copy.fixed);
+    auto tells_ending = [&] {
+        wchar_t text[512] = L"";
+        SendDlgItemMessageW(varnelo.window, 1, WM_GETTEXT, 512, LPARAM(text));
+        return L"1 line \u00b7 ends in " + copy.ending == text;
+    };
+    return kept &&
+           e2e::Expect(GetClipboardOwner() == (copy.fixed ? varnelo.window : driver.owner),
+                       "the clipboard's owner") &&
+           ExpectClipboard(driver, formats, placed) &&
+           e2e::Expect(e2e::WaitUntil(tells_ending, 5000), "the status bar tells the copy");
+}
+
+// Beside any editor's marks the text keeps its CR LF, and loses only its
+// hidden characters, none beside Vim's record of its lengths.
+bool EditorsCopiesOfLinesAndBlocksKeepTheirLineBreaks(const e2e::Driver& driver) {
+    auto format = RegisterClipboardFormatA;
+    const UINT line = format("MSDEVLineSelect"), vim = format("VimClipboard2");
+    const UINT tag = format("VisualStudioEditorOperationsLineCutCopyClipboardTag");
+    const UINT web = format("Chromium Web Custom MIME Data Format");
+    const std::string lengths = DwordBytes(6) + DwordBytes(6) + DwordBytes(0);
+    const std::wstring lines = L"CR LF \u00b7 line copy", block = L"CR LF \u00b7 block copy";
+    const wchar_t* hidden = L"li\x200bne\r\n";
+    const EditorCopy copies[] = {
+        {{{line, ""}, {tag, ""}}, lines},
+        {{{tag, "\x01"}}, lines},
+        {{{line, "\x01"}}, lines},
+        {{{format("MSDEVColumnSelect"), "\x02"}}, block},
+        {{{format("AvalonEditRectangularSelection"), "\x02"}}, block},
+        {{{format("Borland IDE Block Type"), "\x02"}}, block},
+        {{{vim, DwordBytes(1) + lengths}}, lines},
+        {{{vim, DwordBytes(2) + lengths}}, block},
+        {{{web, EditorData(L"true")}}, lines},
+        {{{web, EditorData(L"false")}}, L"no line break", L"line\r\n", L"line"},
+        {{}, L"no line break", L"line\r\n", L"line"},
+        {{{line, ""}}, lines, hidden, L"line\r\n"},
+        {{{vim, DwordBytes(1) + lengths}}, lines + L" \u00b7 1 zero-width", hidden},
+    };
+    e2e::RunningVarnelo varnelo;
+    bool kept = e2e::StartWithEmptyClipboard(driver, "-all -clean -show", &varnelo);
+    for (const EditorCopy& copy : copies) kept = kept && ExpectEditorCopy(driver, varnelo, copy);
+    return kept && e2e::ExitsWithZero(varnelo);
+}
+
 const e2e::TestCase kCases[] = {
     {"clean_removes_hidden_characters_and_undo_puts_them_back",
      CleanRemovesHiddenCharactersAndUndoPutsThemBack},
@@ -438,6 +519,8 @@ const e2e::TestCase kCases[] = {
     {"bitmap_private_or_breaks_only_are_left_alone", BitmapPrivateOrBreaksOnlyAreLeftAlone},
     {"a_cell_beside_pictures_is_fixed_and_copied_exactly",
      ACellBesidePicturesIsFixedAndCopiedExactly},
+    {"editors_copies_of_lines_and_blocks_keep_their_line_breaks",
+     EditorsCopiesOfLinesAndBlocksKeepTheirLineBreaks},
 };
 
 }  // namespace
