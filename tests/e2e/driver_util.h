@@ -513,15 +513,21 @@ inline bool StartVarnelo(const std::string& exe_path, const std::string& options
     return StartProcess(exe_path.c_str(), command_line, &varnelo->process);
 }
 
-// Waits for the started program's main window; stores it in `varnelo`.
+// Waits for the started program's main window; stores it in `varnelo`. A
+// program that ends first (one that crashes at start) has none, at once.
 inline bool WaitForVarneloWindow(Varnelo* varnelo) {
     const DWORD process_id = varnelo->process.dwProcessId;
-    return WaitUntil(
-        [varnelo, process_id] {
+    bool ended = false;
+    WaitUntil(
+        [&] {
             varnelo->window = FindVarneloWindow(process_id);
-            return varnelo->window != nullptr;
+            ended = !varnelo->window &&
+                    WaitForSingleObject(varnelo->process.hProcess, 0) == WAIT_OBJECT_0;
+            return varnelo->window != nullptr || ended;
         },
         kStartTimeoutMs);
+    if (ended) Log("note: Varnelo ended before its window appeared");
+    return varnelo->window != nullptr;
 }
 
 inline bool HasExited(const Varnelo& varnelo) {
