@@ -141,11 +141,20 @@ link_cjk_font() {
         >"$WORK_DIR/reg.log" 2>&1 9>&- || cat "$WORK_DIR/reg.log" >&2
 }
 
+# A program that crashes ends with a backtrace on its error output, instead
+# of waiting for a click on Wine's crash dialog that never comes.
+hide_crash_dialog() {
+    grep -qs '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" && return
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >"$WORK_DIR/reg.log" 2>&1 9>&- || cat "$WORK_DIR/reg.log" >&2
+}
+
 if ! display_answers; then
     start_private_xvfb || exit 1
 fi
 set_up_wine || exit 1
 link_cjk_font
+hide_crash_dialog
 
 "$@" 9>&-
 exit $?
