@@ -8,6 +8,7 @@ PACKAGES=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine32:i386 wine64
     xvfb xclip xdotool x11-utils imagemagick fonts-wqy-microhei
+    trayer
 )
 
 missing=()
