@@ -59,8 +59,10 @@ void SetIconVersion(HWND window) {
 void AddIcon(HWND window) {
     NOTIFYICONDATAW data;
     StartIconData(window, kIconFlags, &data);
-    GetWindowTextW(window, data.szTip, static_cast<int>(kTipRoom));
-    CutTipText(data.szTip, data.szTip, kTipRoom);
+    // One unit more than the tip holds tells whether the cut splits a pair.
+    WCHAR title[kTipRoom + 1] = {};
+    GetWindowTextW(window, title, static_cast<int>(kTipRoom + 1));
+    CutTipText(title, data.szTip, kTipRoom);
     g_viewer.notify.added = Shell_NotifyIconW(NIM_ADD, &data);
     if (g_viewer.notify.added) SetIconVersion(window);
 }

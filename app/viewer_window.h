@@ -104,7 +104,7 @@ void OnNotifyIconMessage(HWND window, WPARAM wParam, LPARAM lParam);
 void RestoreWindow(HWND window);
 
 // The title as the tooltip holds it: at most room - 1 units, never half a
-// surrogate pair, and a NUL; returns the units kept. `tip` may be `title`.
+// surrogate pair, and a NUL; returns the units kept.
 size_t CutTipText(const WCHAR* title, WCHAR* tip, size_t room);
 
 // File/Start with Windows: the "Varnelo" value of the user's Run key.
