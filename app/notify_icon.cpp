@@ -63,7 +63,9 @@ void AddIcon(HWND window) {
     WCHAR title[kTipRoom + 1] = {};
     GetWindowTextW(window, title, static_cast<int>(kTipRoom + 1));
     CutTipText(title, data.szTip, kTipRoom);
-    g_viewer.notify.added = Shell_NotifyIconW(NIM_ADD, &data);
+    // An icon still there (an announcement without a restart) is modified.
+    g_viewer.notify.added =
+        Shell_NotifyIconW(NIM_ADD, &data) || Shell_NotifyIconW(NIM_MODIFY, &data);
     if (g_viewer.notify.added) SetIconVersion(window);
 }
 

@@ -156,6 +156,20 @@ bool StartInTray(const e2e::Driver& driver, const std::string& options, e2e::Var
            e2e::Expect(WaitForIcon(driver, true, icon), "the icon is docked in the panel");
 }
 
+// A second start brings the hidden window back, and another click hides it.
+bool ExpectSecondStartShows(const e2e::Driver& driver, const e2e::Varnelo& varnelo, POINT icon) {
+    e2e::RunningVarnelo second;
+    return e2e::StartVarnelo(driver.exe_path, "-tray", &second) &&
+           e2e::ExpectExitCodeZero(second) &&
+           e2e::Expect(
+               e2e::WaitUntil([&] { return IsShownInFront(varnelo); }, e2e::kChangeTimeoutMs),
+               "a second start shows the window in front") &&
+           MouseAt(driver, icon, "click 1") &&
+           e2e::Expect(e2e::WaitUntil([&] { return !IsWindowVisible(varnelo.window); },
+                                      e2e::kChangeTimeoutMs),
+                       "a click hides it again");
+}
+
 // The icon's menu, read while it is open: "Show window", a separator, then
 // the File menu as it stands, "E&xit" last.
 bool ExpectIconMenu(const e2e::Varnelo& varnelo) {
@@ -218,7 +232,8 @@ bool IconCase(const e2e::Driver& driver) {
         !e2e::Expect(
             e2e::WaitUntil([&] { return !IsWindowVisible(varnelo.window); }, e2e::kChangeTimeoutMs),
             "another click hides it") ||
-        !MouseAt(driver, icon, "click 3") || !ExpectIconMenu(varnelo)) {
+        !ExpectSecondStartShows(driver, varnelo, icon) || !MouseAt(driver, icon, "click 3") ||
+        !ExpectIconMenu(varnelo)) {
         return false;
     }
     Screenshot(driver, "menu.png");
