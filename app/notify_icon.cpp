@@ -14,6 +14,9 @@ constexpr UINT kMenuStateFlags = MF_CHECKED | MF_GRAYED | MF_DISABLED;
 constexpr size_t kTipRoom = sizeof(NOTIFYICONDATAW::szTip) / sizeof(WCHAR);
 constexpr WCHAR kFirstHighSurrogate = 0xD800;
 constexpr WCHAR kLastHighSurrogate = 0xDBFF;
+// The title may change hundreds of times a second; the tooltip follows it
+// at most this often, well within the half second a hover takes to show it.
+constexpr UINT kTipDelayMs = 100;
 // A click on the icon takes the foreground from the window before the
 // icon's message arrives; a window that lost it this recently was in front.
 constexpr DWORD kClickSlackMs = 500;
@@ -56,13 +59,22 @@ void SetIconVersion(HWND window) {
     g_viewer.notify.version = Shell_NotifyIconW(NIM_SETVERSION, &data) ? NOTIFYICON_VERSION_4 : 0;
 }
 
+// One unit more than the tip holds tells whether the cut splits a pair.
+void ReadTip(HWND window, WCHAR* tip) {
+    WCHAR title[kTipRoom + 1] = {};
+    GetWindowTextW(window, title, static_cast<int>(kTipRoom + 1));
+    CutTipText(title, tip, kTipRoom);
+}
+
+void CancelTipUpdate(HWND window) {
+    if (g_viewer.notify.tip_pending) KillTimer(window, kTipTimerId);
+    g_viewer.notify.tip_pending = FALSE;
+}
+
 void AddIcon(HWND window) {
     NOTIFYICONDATAW data;
     StartIconData(window, kIconFlags, &data);
-    // One unit more than the tip holds tells whether the cut splits a pair.
-    WCHAR title[kTipRoom + 1] = {};
-    GetWindowTextW(window, title, static_cast<int>(kTipRoom + 1));
-    CutTipText(title, data.szTip, kTipRoom);
+    ReadTip(window, data.szTip);
     // An icon still there (an announcement without a restart) is modified.
     g_viewer.notify.added =
         Shell_NotifyIconW(NIM_ADD, &data) || Shell_NotifyIconW(NIM_MODIFY, &data);
@@ -154,6 +166,7 @@ void RemoveNotifyIcon(HWND window) {
     StartIconData(window, 0, &data);
     if (g_viewer.notify.added) Shell_NotifyIconW(NIM_DELETE, &data);
     g_viewer.notify.added = FALSE;
+    CancelTipUpdate(window);
     if (g_viewer.notify.icon) DestroyIcon(g_viewer.notify.icon);
     g_viewer.notify.icon = nullptr;
 }
@@ -174,11 +187,18 @@ void FollowTaskbarCreated(HWND window) {
     if (g_viewer.tray_icon) AddIcon(window);
 }
 
-void FollowNotifyTitle(HWND window, const WCHAR* title) {
-    if (!g_viewer.notify.added || !title) return;
+void FollowNotifyTitle(HWND window) {
+    if (!g_viewer.notify.added || g_viewer.notify.tip_pending) return;
+    g_viewer.notify.tip_pending = SetTimer(window, kTipTimerId, kTipDelayMs, nullptr) != 0;
+    if (!g_viewer.notify.tip_pending) UpdateNotifyTip(window);
+}
+
+void UpdateNotifyTip(HWND window) {
+    CancelTipUpdate(window);
+    if (!g_viewer.notify.added) return;
     NOTIFYICONDATAW data;
     StartIconData(window, NIF_TIP | NIF_SHOWTIP, &data);
-    CutTipText(title, data.szTip, kTipRoom);
+    ReadTip(window, data.szTip);
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
@@ -192,7 +212,7 @@ void FollowNotifyIconDpi(HWND window) {
     if (old_icon) DestroyIcon(old_icon);
 }
 
-void NoteActivation(HWND, WPARAM state) {
+void NoteActivation(WPARAM state) {
     if (LOWORD(state) == WA_INACTIVE) g_viewer.notify.deactivated_at = GetTickCount();
 }
 

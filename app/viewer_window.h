@@ -95,9 +95,12 @@ void AddNotifyIcon(HWND window);
 void RemoveNotifyIcon(HWND window);  // on exit and when switched off
 void ToggleNotifyIcon(HWND window);
 void FollowTaskbarCreated(HWND window);
-void FollowNotifyTitle(HWND window, const WCHAR* title);  // at WM_SETTEXT
+// WM_SETTEXT: the tooltip follows the title shortly, on this timer.
+constexpr UINT_PTR kTipTimerId = 3;
+void FollowNotifyTitle(HWND window);
+void UpdateNotifyTip(HWND window);
 void FollowNotifyIconDpi(HWND window);
-void NoteActivation(HWND window, WPARAM state);
+void NoteActivation(WPARAM state);  // WM_ACTIVATE
 void HideWhenMinimised(HWND window, WPARAM kind);
 void OnNotifyIconMessage(HWND window, WPARAM wParam, LPARAM lParam);
 // Shows the window normally, active and in front.

@@ -127,7 +127,7 @@ void OnDefault(HWND window, UINT message) {
 
 LRESULT OnSetText(HWND window, WPARAM wParam, LPARAM lParam) {
     LRESULT result = DefWindowProcW(window, WM_SETTEXT, wParam, lParam);
-    if (result) FollowNotifyTitle(window, reinterpret_cast<const WCHAR*>(lParam));
+    if (result) FollowNotifyTitle(window);
     return result;
 }
 
@@ -169,6 +169,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 ShowStatusText(window);
             }
             if (wParam == kRepaintTimerId) RepaintAfterFailedRead(window);
+            if (wParam == kTipTimerId) UpdateNotifyTip(window);
             return 0;
         case WM_SIZE:
             FitStatusBar();
@@ -177,7 +178,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         case WM_SETTEXT:
             return OnSetText(window, wParam, lParam);
         case WM_ACTIVATE:
-            NoteActivation(window, wParam);
+            NoteActivation(wParam);
             return DefWindowProcW(window, message, wParam, lParam);
         case kNotifyIconMessage:
             OnNotifyIconMessage(window, wParam, lParam);

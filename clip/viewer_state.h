@@ -89,6 +89,7 @@ struct NotifyIcon {
     UINT version = 0;          // NOTIFYICON_VERSION_4 once set; 0 before Vista
     UINT taskbar_created = 0;  // the message a new notification area broadcasts
     DWORD deactivated_at = 0;  // when the window last lost the foreground; 0 never
+    BOOL tip_pending = FALSE;  // the tooltip's timer runs
 };
 
 struct ViewerState {
