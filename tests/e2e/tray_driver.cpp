@@ -109,28 +109,30 @@ bool Screenshot(const e2e::Driver& driver, const char* name) {
     return RunUnix(driver, "/usr/bin/import -window root \"" + driver.work_dir + "/" + name + "\"");
 }
 
-// A shown top-level window of the class that belongs to Varnelo's process.
+struct WindowOfClass {
+    const char* class_name;
+    DWORD process_id;  // 0: of any process
+    HWND found;
+};
+
+BOOL CALLBACK MatchShownWindow(HWND window, LPARAM search_address) {
+    WindowOfClass* search = reinterpret_cast<WindowOfClass*>(search_address);
+    char name[64] = "";
+    DWORD owner = 0;
+    GetClassNameA(window, name, sizeof name);
+    GetWindowThreadProcessId(window, &owner);
+    if (std::strcmp(name, search->class_name) != 0 || !IsWindowVisible(window) ||
+        (search->process_id && owner != search->process_id)) {
+        return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+// A shown top-level window of the class, of the process if one is named.
 HWND ShownWindowOfClass(const char* class_name, DWORD process_id) {
-    struct Search {
-        const char* class_name;
-        DWORD process_id;
-        HWND found;
-    } search = {class_name, process_id, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM address) -> BOOL {
-            Search* search = reinterpret_cast<Search*>(address);
-            char name[64] = "";
-            DWORD owner = 0;
-            GetClassNameA(window, name, sizeof name);
-            GetWindowThreadProcessId(window, &owner);
-            if (std::strcmp(name, search->class_name) != 0 || !IsWindowVisible(window) ||
-                (search->process_id && owner != search->process_id)) {
-                return TRUE;
-            }
-            search->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowOfClass search = {class_name, process_id, nullptr};
+    EnumWindows(MatchShownWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
