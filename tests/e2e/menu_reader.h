@@ -132,6 +132,7 @@ inline std::string Described(const std::vector<MenuItem>& items) {
     for (const MenuItem& item : items) {
         description += "\"" + item.text + "\"";
         if (item.state & MF_CHECKED) description += " (checked)";
+        if (item.state & MF_GRAYED) description += " (greyed)";
         description += " ";
     }
     return description;
