@@ -36,10 +36,6 @@ const OptionRow kOptionRows[] = {
     {"/V", SW_SHOWMINNOACTIVE, false},
     {"-viewonly -Max", SW_SHOWMAXIMIZED, false},
     {"-hide -min", SW_HIDE, true},
-    // With the icon, minimised means hidden in the notification area.
-    {"-tray", SW_HIDE, true},
-    {"-t -normal", SW_RESTORE, true},
-    {"-max /T", SW_SHOWMAXIMIZED, true},
     {"-normal -hide", SW_HIDE, true},
     {"-x", SW_SHOWMINNOACTIVE, true},
     {"-", SW_SHOWMINNOACTIVE, true},
