@@ -203,9 +203,10 @@ void UpdateNotifyTip(HWND window) {
 }
 
 void FollowNotifyIconDpi(HWND window) {
-    if (!g_viewer.tray_icon) return;
+    HICON icon = g_viewer.tray_icon ? LoadSmallIcon(g_viewer.text_dpi) : nullptr;
+    if (!icon) return;  // the icon of the old size stays
     HICON old_icon = g_viewer.notify.icon;
-    g_viewer.notify.icon = LoadSmallIcon(g_viewer.text_dpi);
+    g_viewer.notify.icon = icon;
     NOTIFYICONDATAW data;
     StartIconData(window, NIF_ICON, &data);
     if (g_viewer.notify.added) Shell_NotifyIconW(NIM_MODIFY, &data);
