@@ -1,4 +1,5 @@
 #include "app/viewer_window.h"
+#include "clip/clipboard_text.h"
 #include "clip/user32_entries.h"
 
 namespace {
@@ -12,8 +13,6 @@ constexpr int kFileMenuPosition = 0;
 constexpr int kMenuTextSize = 64;
 constexpr UINT kMenuStateFlags = MF_CHECKED | MF_GRAYED | MF_DISABLED;
 constexpr size_t kTipRoom = sizeof(NOTIFYICONDATAW::szTip) / sizeof(WCHAR);
-constexpr WCHAR kFirstHighSurrogate = 0xD800;
-constexpr WCHAR kLastHighSurrogate = 0xDBFF;
 // The title may change hundreds of times a second; the tooltip follows it
 // at most this often, well within the half second a hover takes to show it.
 constexpr UINT kTipDelayMs = 100;
@@ -24,10 +23,6 @@ constexpr DWORD kClickSlackMs = 500;
 // Windows 10 1607 and later; looked up so that older systems still start.
 constexpr char kMetricsForDpiEntry[] = "GetSystemMetricsForDpi";
 typedef int(WINAPI* MetricsForDpiFunction)(int, UINT);
-
-bool IsHighSurrogate(WCHAR unit) {
-    return unit >= kFirstHighSurrogate && unit <= kLastHighSurrogate;
-}
 
 // The size of a small icon at `dpi`, which the notification area shows.
 int SmallIconSize(UINT dpi) {
