@@ -14,6 +14,8 @@ extern const char AboutText[];
 extern const char kCannotOpen[];
 extern const char kNoTextOrBitmap[];
 extern const char kPrivateData[];
+// Told when Start with Windows is checked while Task Manager keeps it off.
+extern const char kStartTurnedOff[];
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);
 
@@ -84,3 +86,36 @@ void DeleteTextFont();
 
 // WM_DPICHANGED: the font for the new DPI, and the suggested rectangle.
 void FollowDpiChange(HWND window, UINT dpi, const RECT* suggested);
+
+// View/Icon in notification area (-tray): the icon, its tooltip (the
+// window's title) and its menu. The icon's messages come as this one.
+constexpr UINT kNotifyIconMessage = WM_APP + 2;
+void RegisterTaskbarCreated();
+void AddNotifyIcon(HWND window);
+void RemoveNotifyIcon(HWND window);  // on exit and when switched off
+void ToggleNotifyIcon(HWND window);
+void FollowTaskbarCreated(HWND window);
+// WM_SETTEXT: the tooltip follows the title shortly, on this timer.
+constexpr UINT_PTR kTipTimerId = 3;
+void FollowNotifyTitle(HWND window);
+void UpdateNotifyTip(HWND window);
+void FollowNotifyIconDpi(HWND window);
+void NoteActivation(WPARAM state);  // WM_ACTIVATE
+void HideWhenMinimised(HWND window, WPARAM kind);
+void OnNotifyIconMessage(HWND window, WPARAM wParam, LPARAM lParam);
+// Shows the window normally, active and in front.
+void RestoreWindow(HWND window);
+
+// The title as the tooltip holds it: at most room - 1 units, never half a
+// surrogate pair, and a NUL; returns the units kept.
+size_t CutTipText(const WCHAR* title, WCHAR* tip, size_t room);
+
+// File/Start with Windows: the "Varnelo" value of the user's Run key.
+void ReadStartWithWindows();
+void ToggleStartWithWindows(HWND window);
+// After a choice made in a menu: the value follows it while checked.
+void RewriteRunEntry();
+// Whether a Run value of `units` units (its NUL, if any, among them) names
+// the exe at `exe`: its first word, or the text between its first two
+// quotes, is that path whatever the ASCII letters' case.
+bool RunValueNamesExe(const WCHAR* value, size_t units, const WCHAR* exe, size_t exe_units);

@@ -39,27 +39,33 @@ void OnKeyDown(HWND window, WPARAM key) {
     if (key == kUndoKey && GetKeyState(VK_CONTROL) < 0) UndoLastFix(window);
 }
 
-void RestoreWindow(HWND window) {
-    ShowWindow(window, SW_SHOWNORMAL);
-    SetActiveWindow(window);
-}
-
 void OnCommand(HWND window, UINT id) {
     switch (id) {
         case IDM_FIX:
             ToggleFix(window);
+            RewriteRunEntry();
             break;
         case IDM_FIX_ALL:
             ToggleFixOption(window, &g_viewer.fix_all_text, IDM_FIX_ALL);
+            RewriteRunEntry();
             break;
         case IDM_CLEAN:
             ToggleFixOption(window, &g_viewer.clean_hidden, IDM_CLEAN);
+            RewriteRunEntry();
+            break;
+        case IDM_START_WITH_WINDOWS:
+            ToggleStartWithWindows(window);
             break;
         case IDM_UNDO_FIX:
             UndoLastFix(window);
             break;
         case IDM_SHOW_HIDDEN:
             ToggleHiddenView(window);
+            RewriteRunEntry();
+            break;
+        case IDM_TRAY:
+            ToggleNotifyIcon(window);
+            RewriteRunEntry();
             break;
         case IDM_MIN:
             ShowWindow(window, SW_SHOWMINNOACTIVE);
@@ -107,19 +113,38 @@ void OnChangeChain(WPARAM leaving, LPARAM following) {
 
 void OnDestroy(HWND window) {
     ChangeClipboardChain(window, g_viewer.next_viewer);
+    RemoveNotifyIcon(window);
     DropKeptText();
     DropFixUndo();
     DeleteTextFont();
     PostQuitMessage(0);
 }
 
+void OnDefault(HWND window, UINT message) {
+    // Registered at start; 0 until then and where it could not be.
+    if (message && message == g_viewer.notify.taskbar_created) FollowTaskbarCreated(window);
+}
+
+LRESULT OnSetText(HWND window, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = DefWindowProcW(window, WM_SETTEXT, wParam, lParam);
+    if (result) FollowNotifyTitle(window);
+    return result;
+}
+
 }  // namespace
+
+void RestoreWindow(HWND window) {
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetActiveWindow(window);
+    SetForegroundWindow(window);
+}
 
 LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             CreateTextFont(window);
             StartHiddenView(window);
+            RegisterTaskbarCreated();
             JoinViewerChain(window);
             return 0;
         case WM_DESTROY:
@@ -144,9 +169,19 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 ShowStatusText(window);
             }
             if (wParam == kRepaintTimerId) RepaintAfterFailedRead(window);
+            if (wParam == kTipTimerId) UpdateNotifyTip(window);
             return 0;
         case WM_SIZE:
             FitStatusBar();
+            HideWhenMinimised(window, wParam);
+            return 0;
+        case WM_SETTEXT:
+            return OnSetText(window, wParam, lParam);
+        case WM_ACTIVATE:
+            NoteActivation(wParam);
+            return DefWindowProcW(window, message, wParam, lParam);
+        case kNotifyIconMessage:
+            OnNotifyIconMessage(window, wParam, lParam);
             return 0;
         case WM_PAINT:
             PaintContents(window);
@@ -159,6 +194,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         case WM_DPICHANGED:
             FollowDpiChange(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            FollowNotifyIconDpi(window);
             return 0;
         case WM_KEYDOWN:
             OnKeyDown(window, wParam);
@@ -167,6 +203,7 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             OnCommand(window, LOWORD(wParam));
             return 0;
         default:
+            OnDefault(window, message);
             return DefWindowProcW(window, message, wParam, lParam);
     }
 }

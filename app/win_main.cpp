@@ -44,6 +44,10 @@ int RunMessageLoop() {
 BOOL RegisterViewerClass(HINSTANCE instance) {
     HWND running = FindWindowW(kClassName, nullptr);
     if (running) {
+        // The running copy may take the foreground that this start was given.
+        DWORD running_process = 0;
+        GetWindowThreadProcessId(running, &running_process);
+        AllowSetForegroundWindow(running_process);
         SendMessageA(running, WM_COMMAND, IDM_RESTORE, 0);
         return FALSE;
     }
@@ -97,6 +101,10 @@ bool ParseOptions(const char* command_line, int* show) {
             case 's':
                 g_viewer.show_hidden = TRUE;
                 break;
+            case 'T':
+            case 't':
+                g_viewer.tray_icon = TRUE;
+                break;
             default:
                 break;
         }
@@ -120,6 +128,13 @@ BOOL CreateViewerWindow(HINSTANCE instance, int show) {
     CheckMenuItem(g_viewer.main_menu, IDM_CLEAN, g_viewer.clean_hidden ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(g_viewer.main_menu, IDM_SHOW_HIDDEN,
                   g_viewer.show_hidden ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(g_viewer.main_menu, IDM_TRAY, g_viewer.tray_icon ? MF_CHECKED : MF_UNCHECKED);
+    ReadStartWithWindows();
+    // With the icon, a minimised start is one in the notification area.
+    if (g_viewer.tray_icon) {
+        AddNotifyIcon(window);
+        if (show == SW_SHOWMINNOACTIVE) show = SW_HIDE;
+    }
     ShowWindow(window, show);
     UpdateWindow(window);
     return TRUE;
@@ -129,6 +144,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     if (!RegisterViewerClass(instance)) return 0;
     int show;
     if (!ParseOptions(command_line, &show)) return 0;
+    g_viewer.start_show = show;
     if (!CreateViewerWindow(instance, show)) return 0;
     CheckMenuItem(g_viewer.main_menu, IDM_DEFAULT, MF_CHECKED);
     return RunMessageLoop();

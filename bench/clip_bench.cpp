@@ -14,7 +14,7 @@
 // usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe PATH\TO\titled_floor.exe
 //                   [ROUNDS [office|hidden]]
 // ("office": the rows of a spreadsheet's cell beside pictures only;
-// "hidden": the rows of -show and -clean only)
+// "hidden": the rows of -show and -clean only; "tray": the row of -tray only)
 #include <windows.h>
 #include <psapi.h>
 
@@ -901,6 +901,16 @@ const HiddenCase kHiddenCases[] = {
      0},
 };
 
+// The icon in the notification area: its tooltip follows the title at
+// every change.
+const HiddenCase kTrayCase = {
+    "1 KB, -tray / without",
+    {"1 KB, -tray", kKilobyte, 1, kNoLocale, CF_OEMTEXT, "-tray", 0, true},
+    &kSmallText,
+    kFlooredRoundsFactor,
+    1.05,
+    0};
+
 // The reference first: the platform's write and read, or Varnelo's run of
 // the reference text; its time stands as the round's baseline.
 bool TimeHiddenRound(const Programs& programs, const Reader& reader, const HiddenCase& hidden,
@@ -938,6 +948,38 @@ void PrintHiddenRow(const HiddenCase& hidden, const Row& row) {
     std::fflush(stdout);
 }
 
+void MeasureOptionRow(const Programs& programs, const Reader& reader, int rounds,
+                      const HiddenCase& hidden) {
+    const std::string text = MakeText(hidden.text);
+    const std::string reference_text = hidden.reference ? MakeText(*hidden.reference) : "";
+    Row row;
+    for (int at = 0; at < rounds * hidden.rounds_factor; ++at) {
+        Round round;
+        if (TimeHiddenRound(programs, reader, hidden, text, reference_text, &round)) {
+            row.rounds.push_back(round);
+        } else {
+            ++row.failed;
+        }
+    }
+    e2e::EmptyTheClipboard(g_bench.window);
+    PrintHiddenRow(hidden, row);
+}
+
+void PrintOptionHead() {
+    std::printf("%-64s %12s %12s %22s %8s %12s %8s\n", "text", "reference ms", "Varnelo ms",
+                "/ reference [min - max]", "asked", "peak / data", "asked");
+}
+
+void MeasureTray(const Programs& programs, const Reader& reader, int rounds) {
+    std::printf(
+        "\nThe icon in the notification area: median of %d alternating rounds, from\n"
+        "CloseClipboard until the fixed text has been read; the reference is Varnelo\n"
+        "without -tray.\n\n",
+        rounds * kFlooredRoundsFactor);
+    PrintOptionHead();
+    MeasureOptionRow(programs, reader, rounds, kTrayCase);
+}
+
 void MeasureHidden(const Programs& programs, const Reader& reader, int rounds) {
     std::printf(
         "\nHidden characters: median of %d alternating rounds (%d on the 1 KB row); each\n"
@@ -946,23 +988,9 @@ void MeasureHidden(const Programs& programs, const Reader& reader, int rounds) {
         "of OEM text ending in CR LF), or the platform's write and read of the text.\n"
         "Peak is Varnelo's peak working set less its idle one, over the text's size.\n\n",
         rounds, rounds * kFlooredRoundsFactor);
-    std::printf("%-64s %12s %12s %22s %8s %12s %8s\n", "text", "reference ms", "Varnelo ms",
-                "/ reference [min - max]", "asked", "peak / data", "asked");
-    for (const HiddenCase& hidden : kHiddenCases) {
-        const std::string text = MakeText(hidden.text);
-        const std::string reference_text = hidden.reference ? MakeText(*hidden.reference) : "";
-        Row row;
-        for (int at = 0; at < rounds * hidden.rounds_factor; ++at) {
-            Round round;
-            if (TimeHiddenRound(programs, reader, hidden, text, reference_text, &round)) {
-                row.rounds.push_back(round);
-            } else {
-                ++row.failed;
-            }
-        }
-        e2e::EmptyTheClipboard(g_bench.window);
-        PrintHiddenRow(hidden, row);
-    }
+    PrintOptionHead();
+    for (const HiddenCase& hidden : kHiddenCases)
+        MeasureOptionRow(programs, reader, rounds, hidden);
     MeasurePaints(programs.varnelo, rounds, kShowPaintOptions);
 }
 
@@ -977,7 +1005,7 @@ int main(int argc, char** argv) {
     if (argc < 4) {
         e2e::Log(
             "usage: clip_bench PATH\\TO\\Varnelo.exe PATH\\TO\\clip_reader.exe "
-            "PATH\\TO\\titled_floor.exe [ROUNDS [office|hidden]]");
+            "PATH\\TO\\titled_floor.exe [ROUNDS [office|hidden|tray]]");
         return e2e::kUsageError;
     }
     const std::string exe_path = argv[1];
@@ -998,9 +1026,11 @@ int main(int argc, char** argv) {
     const char* only = argc > 5 ? argv[5] : "";
     const bool office_only = std::strcmp(only, "office") == 0;
     const bool hidden_only = std::strcmp(only, "hidden") == 0;
+    const bool tray_only = std::strcmp(only, "tray") == 0;
     if (office_only) MeasureOffice(exe_path, reader, rounds);
     if (hidden_only) MeasureHidden(programs, reader, rounds);
-    if (office_only || hidden_only) {
+    if (tray_only) MeasureTray(programs, reader, rounds);
+    if (office_only || hidden_only || tray_only) {
         StopReader(&reader);
         LeaveViewerChain();
         return e2e::kPassed;
@@ -1015,6 +1045,7 @@ int main(int argc, char** argv) {
     MeasurePaints(exe_path, rounds, kPaintOptions);
     MeasureOffice(exe_path, reader, rounds);
     MeasureHidden(programs, reader, rounds);
+    MeasureTray(programs, reader, rounds);
     StopReader(&reader);
     LeaveViewerChain();
     return e2e::kPassed;

@@ -184,6 +184,9 @@ void PrintMix(const Paths& paths, HWND owner, const soak::Formats& formats) {
                 "not handled");
     PrintMixRow(paths, owner, "varnelo -normal", formats);
     PrintMixRow(paths, owner, "varnelo -min", formats);
+    // The icon's tooltip follows the title; hidden, the window paints nothing.
+    PrintMixRow(paths, owner, "varnelo -tray", formats);
+    PrintMixRow(paths, owner, "varnelo -tray -normal", formats);
     PrintMixRow(paths, owner, "minimal", formats);
     // The minimal viewer showing each bitmap as Varnelo does: the platform's
     // own cost of a bitmap read by a viewer.

@@ -2,6 +2,8 @@
    #defines, because the resource compiler reads this header too. */
 #pragma once
 
+#define IDM_START_WITH_WINDOWS 39998
+#define IDM_TRAY 39999
 #define IDM_UNDO_FIX 40000
 #define IDM_CLEAN 40001
 #define IDM_SHOW_HIDDEN 40002

@@ -104,6 +104,16 @@ struct FixUndo {
     DWORD restored_sequence = 0;
 };
 
+// The icon in the notification area (app/notify_icon.cpp), while -tray is on.
+struct NotifyIcon {
+    BOOL added = FALSE;  // the notification area holds it
+    HICON icon = nullptr;
+    UINT version = 0;          // NOTIFYICON_VERSION_4 once set; 0 before Vista
+    UINT taskbar_created = 0;  // the message a new notification area broadcasts
+    DWORD deactivated_at = 0;  // when the window last lost the foreground; 0 never
+    BOOL tip_pending = FALSE;  // the tooltip's timer runs
+};
+
 struct ViewerState {
     HMENU main_menu = nullptr;
     HMENU format_menu = nullptr;
@@ -122,6 +132,15 @@ struct ViewerState {
     BOOL clean_hidden = FALSE;
     // -show: the view marks what a paste delivers, and the status bar counts it.
     BOOL show_hidden = FALSE;
+    // -tray: the icon in the notification area stands for the window, which
+    // has no taskbar button and hides when minimised.
+    BOOL tray_icon = FALSE;
+    NotifyIcon notify;
+    // File/Start with Windows: the Run entry names this exe and is rewritten
+    // at each choice made in the menus; `start_show` is this run's start mode,
+    // which the entry reproduces.
+    BOOL start_with_windows = FALSE;
+    int start_show = 0;
     // The status bar at the window's foot while the view is on; null otherwise.
     HWND status_bar = nullptr;
     BOOL title_pending = FALSE;

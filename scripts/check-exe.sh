@@ -3,7 +3,7 @@
 #
 # Checks the shipped file of each named build, build/<name>/Varnelo.exe: it
 # stays within its size bound, carries no debug sections, imports from no
-# DLL but KERNEL32, USER32, GDI32, COMCTL32 and msvcrt, which every Windows has, and
+# DLL but KERNEL32, USER32, GDI32, COMCTL32, SHELL32, ADVAPI32 and msvcrt, which every Windows has, and
 # embeds its manifest with every item (scripts/check-manifest.py).
 # Says which file fails which check, and fails if any does.
 set -uo pipefail
@@ -13,7 +13,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # use shows at once (the runtime's general printf alone adds some 30 KB).
 WIN32_MAX_BYTES=61440
 WIN64_MAX_BYTES=65536
-ALLOWED_DLLS="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL"
+ALLOWED_DLLS="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL SHELL32.DLL ADVAPI32.DLL MSVCRT.DLL"
 
 problems=0
 fail() {
@@ -47,7 +47,7 @@ check_exe() {
     local dll debug
     while read -r dll; do
         [[ " $ALLOWED_DLLS " == *" ${dll^^} "* ]] ||
-            fail "build/$build/Varnelo.exe imports $dll, beyond KERNEL32, USER32, GDI32, COMCTL32 and msvcrt"
+            fail "build/$build/Varnelo.exe imports $dll, beyond KERNEL32, USER32, GDI32, COMCTL32, SHELL32, ADVAPI32 and msvcrt"
     done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
     debug=$(grep -oE '\.debug_[a-z_]+' <<<"$headers" | paste -sd ' ')
     [ -z "$debug" ] || fail "build/$build/Varnelo.exe keeps debug sections: $debug"

@@ -20,6 +20,7 @@ READY_TIMEOUT_SECONDS=30
 WINE_64_BIT_LOADER=/usr/lib/wine/wine64
 
 XVFB_PID=""
+TRAYER_PID=""
 OWN_PREFIX=""
 STOP_SERVER=""
 WORK_DIR=$(mktemp -d)
@@ -30,6 +31,10 @@ clean_up() {
     if [ -n "$STOP_SERVER" ]; then
         wineserver -k 2>/dev/null
         wineserver -w 2>/dev/null
+    fi
+    if [ -n "$TRAYER_PID" ]; then
+        kill "$TRAYER_PID" 2>/dev/null
+        wait "$TRAYER_PID" 2>/dev/null
     fi
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null
@@ -63,6 +68,15 @@ start_private_xvfb() {
     done
     export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     note "no usable display; started Xvfb on $DISPLAY"
+}
+
+# A notification area on the private display (Debian's trayer), into which
+# Wine docks the programs' icons over XEmbed.
+start_notification_area() {
+    command -v trayer >/dev/null || return 0
+    trayer --edge bottom --align right --widthtype request --height 24 \
+        >"$WORK_DIR/trayer.log" 2>&1 &
+    TRAYER_PID=$!
 }
 
 # Debian's wine command always takes the 32-bit loader when it is installed.
@@ -151,6 +165,7 @@ hide_crash_dialog() {
 
 if ! display_answers; then
     start_private_xvfb || exit 1
+    start_notification_area
 fi
 set_up_wine || exit 1
 link_cjk_font

@@ -562,3 +562,92 @@ struct INITCOMMONCONTROLSEX {
     DWORD dwICC;
 };
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
+
+// The notification area, the registry and the foreground: the simulated
+// desktop has none of them. Each call fails as it does where they are
+// missing or refused, so the program's own fallbacks run.
+#define WM_ACTIVATE 0x0006
+#define WM_CONTEXTMENU 0x007B
+#define WM_LBUTTONUP 0x0202
+#define WM_RBUTTONUP 0x0205
+#define WA_INACTIVE 0
+#define SIZE_MINIMIZED 1
+#define MB_ICONINFORMATION 0x00000040
+#define TPM_RIGHTBUTTON 0x0002
+#define SM_CXSMICON 49
+#define IMAGE_ICON 1
+#define LR_DEFAULTCOLOR 0x0000
+
+#define NIM_ADD 0x00000000
+#define NIM_MODIFY 0x00000001
+#define NIM_DELETE 0x00000002
+#define NIM_SETVERSION 0x00000004
+#define NIF_MESSAGE 0x00000001
+#define NIF_ICON 0x00000002
+#define NIF_TIP 0x00000004
+#define NIF_SHOWTIP 0x00000080
+#define NIN_SELECT (WM_USER + 0)
+#define NIN_KEYSELECT (NIN_SELECT | 0x1)
+#define NOTIFYICON_VERSION_4 4
+struct GUID {
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
+};
+struct NOTIFYICONDATAW {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    WCHAR szTip[128];
+    DWORD dwState;
+    DWORD dwStateMask;
+    WCHAR szInfo[256];
+    union {
+        UINT uTimeout;
+        UINT uVersion;
+    };
+    WCHAR szInfoTitle[64];
+    DWORD dwInfoFlags;
+    GUID guidItem;
+    HICON hBalloonIcon;
+};
+BOOL WINAPI Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data);
+UINT WINAPI RegisterWindowMessageW(LPCWSTR name);
+HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
+BOOL WINAPI DestroyIcon(HICON icon);
+int WINAPI GetSystemMetrics(int index);
+HWND WINAPI GetForegroundWindow(void);
+BOOL WINAPI SetForegroundWindow(HWND window);
+BOOL WINAPI AllowSetForegroundWindow(DWORD process_id);
+DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD* process_id);
+BOOL WINAPI GetCursorPos(POINT* point);
+HMENU WINAPI CreatePopupMenu(void);
+BOOL WINAPI DestroyMenu(HMENU menu);
+BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND window,
+                           const RECT* rect);
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size);
+
+DECLARE_SIM_HANDLE(HKEY);
+typedef DWORD REGSAM;
+typedef LONG LSTATUS;
+#define HKEY_CURRENT_USER ((HKEY)(uintptr_t)0x80000001)
+#define ERROR_SUCCESS 0L
+#define ERROR_ACCESS_DENIED 5L
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define REG_SZ 1
+#define REG_BINARY 3
+LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR sub_key, DWORD options, REGSAM access, HKEY* result);
+LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR sub_key, DWORD reserved, LPWSTR key_class,
+                               DWORD options, REGSAM access, void* security, HKEY* result,
+                               DWORD* disposition);
+LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, DWORD* reserved, DWORD* type, BYTE* data,
+                                DWORD* size);
+LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                              DWORD size);
+LSTATUS WINAPI RegDeleteValueW(HKEY key, LPCWSTR name);
+LSTATUS WINAPI RegCloseKey(HKEY key);

@@ -22,10 +22,11 @@ int RecordPopup(int popup_position, HMENU popup, int count) {
     return count;
 }
 
-void SendMenuItems(HWND window, HWND receiver) {
+// A named pop-up (one shown on its own) alone, or the whole menu bar.
+void SendMenuItems(HWND window, HWND receiver, HMENU named) {
     HMENU bar = GetMenu(window);
-    const int popups = GetMenuItemCount(bar);
-    int count = 0;
+    const int popups = named ? 0 : GetMenuItemCount(bar);
+    int count = named ? RecordPopup(menu_probe::kNamedPopup, named, 0) : 0;
     for (int position = 0; position < popups; ++position) {
         HMENU popup = GetSubMenu(bar, position);
         if (popup) count = RecordPopup(position, popup, count);
@@ -42,7 +43,8 @@ extern "C" LRESULT CALLBACK MenuProbeHook(int code, WPARAM wParam, LPARAM lParam
     if (!g_request_message) g_request_message = RegisterWindowMessageA(menu_probe::kRequestMessage);
     const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent->message == g_request_message) {
-        SendMenuItems(sent->hwnd, reinterpret_cast<HWND>(sent->wParam));
+        SendMenuItems(sent->hwnd, reinterpret_cast<HWND>(sent->wParam),
+                      reinterpret_cast<HMENU>(sent->lParam));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -16,13 +16,14 @@
 namespace menu_probe {
 
 // Sent to the window whose menu is read; wParam is the window that gets
-// the items.
+// the items, lParam a pop-up to read alone, or 0 for the menu bar.
 const char kRequestMessage[] = "VarneloDriverMenuProbeRequest";
 
 // Tags the WM_COPYDATA that carries the items.
 const ULONG_PTR kItemsTag = 0x564D4E55;
 
 const int kMaxItems = 512;
+const int kNamedPopup = -1;  // the items' `popup` when lParam named one
 const int kTextSize = 100;
 
 // One item of one pop-up of the menu bar, in the order of the menu.

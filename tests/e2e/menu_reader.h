@@ -52,9 +52,9 @@ inline HWND MenuReceiver() {
     return receiver;
 }
 
-// Reads every item of every pop-up of the window's menu, as the window's
-// own thread sees them at this moment.
-inline bool ReadMenu(HWND window, MenuSnapshot* snapshot) {
+// Reads every item of every pop-up of the window's menu, or of the named
+// pop-up alone, as the window's own thread sees them at this moment.
+inline bool ReadMenu(HWND window, MenuSnapshot* snapshot, HMENU named = nullptr) {
     snapshot->clear();
     ReceivedMenuItems().clear();
     HWND receiver = MenuReceiver();
@@ -70,8 +70,8 @@ inline bool ReadMenu(HWND window, MenuSnapshot* snapshot) {
     DWORD_PTR result = 0;
     const bool answered =
         SendMessageTimeoutA(window, RegisterWindowMessageA(menu_probe::kRequestMessage),
-                            reinterpret_cast<WPARAM>(receiver), 0, SMTO_ABORTIFHUNG,
-                            kChangeTimeoutMs, &result) != 0;
+                            reinterpret_cast<WPARAM>(receiver), reinterpret_cast<LPARAM>(named),
+                            SMTO_ABORTIFHUNG, kChangeTimeoutMs, &result) != 0;
     UnhookWindowsHookEx(hook);
     for (const menu_probe::ItemRecord& record : ReceivedMenuItems()) {
         snapshot->push_back({record.popup,
@@ -132,6 +132,7 @@ inline std::string Described(const std::vector<MenuItem>& items) {
     for (const MenuItem& item : items) {
         description += "\"" + item.text + "\"";
         if (item.state & MF_CHECKED) description += " (checked)";
+        if (item.state & MF_GRAYED) description += " (greyed)";
         description += " ";
     }
     return description;

@@ -84,3 +84,30 @@ TEST_F(HostileInputTest, DibWhoseHeightHasNoPositiveFormGivesNoBitmapToPaint) {
 }
 
 }  // namespace
+
+// A Run value edited by hand names this exe only by its exact path, read
+// within the value's units.
+TEST(RunValueTest, OnlyThisExesPathCounts) {
+    const std::u16string exe = u"C:\\Tools\\Varnelo.exe";
+    auto names_exe = [&](const std::u16string& value, size_t less = 0) {
+        return RunValueNamesExe(value.data(), value.size() - less, exe.data(), exe.size());
+    };
+    EXPECT_TRUE(names_exe(u"\"c:\\tools\\VARNELO.EXE\" -tray -min"));
+    EXPECT_TRUE(names_exe(std::u16string(u"C:\\Tools\\Varnelo.exe -all\0", 27)));
+    EXPECT_FALSE(names_exe(u"\"C:\\Tools\\Other.exe\" -tray"));
+    EXPECT_FALSE(names_exe(u"\"C:\\Tools\\Varnelo.exe.bak\""));
+    EXPECT_FALSE(names_exe(u"\"C:\\Tools\\Varnelo.exe\"", 1));  // its quote past the end
+    EXPECT_FALSE(names_exe(u"\""));
+    EXPECT_FALSE(names_exe(u"\"" + std::u16string(32000, u'x')));  // no closing quote
+}
+
+// The tooltip holds 127 units and its NUL; a pair across the cut goes whole.
+TEST(TipTextTest, CutKeepsPairsWhole) {
+    char16_t tip[128];
+    std::u16string title(200, u'a');
+    EXPECT_EQ(CutTipText(title.c_str(), tip, 128), 127u);
+    title.replace(126, 2, u"\xD83D\xDE00");
+    EXPECT_EQ(CutTipText(title.c_str(), tip, 128), 126u);
+    EXPECT_EQ(tip[126], 0);
+    EXPECT_EQ(CutTipText(u"= a \xD83D\xDE00", tip, 128), 6u);
+}
