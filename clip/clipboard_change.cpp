@@ -7,6 +7,7 @@
 #include "clip/clipboard_rewrite.h"
 #include "clip/clipboard_text.h"
 #include "clip/fix_undo.h"
+#include "clip/format_list.h"
 #include "clip/format_names.h"
 #include "clip/kept_text.h"
 #include "clip/private_content.h"
@@ -100,7 +101,7 @@ void ShowFixedText(const TextBlock& text, UINT format, HGLOBAL fixed, WCHAR* tit
 // rewrite's announcement, which arrives inside the close, keeps it. True
 // when the text was rewritten; its undo is kept then.
 bool ShowTextTitleAndFix(HWND window) {
-    bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
+    bool oem_text_first = NextClipboardFormat(0) == CF_OEMTEXT;
     UINT format = oem_text_first ? CF_OEMTEXT : PlacedTextFormat();
     TextBlock text;
     if (!LockTextBlock(format, &text)) return false;
@@ -147,15 +148,19 @@ void SetPrivateTitle(HWND window) {
 // tells that it came.
 bool TryTextPath(HWND window, bool* shown) {
     if (!OpenClipboard(window)) return false;
+    // Listed once for every question below; a rewrite replaces them.
+    ListClipboardFormats();
     bool rewritten = false;
     if (ClipboardIsPrivate()) {
         SetPrivateTitle(window);
     } else if (!ClipboardOwnerAnswers(window)) {
+        ForgetClipboardFormats();
         CloseClipboard();
         return false;
     } else {
         rewritten = ShowTextTitleAndFix(window);
     }
+    ForgetClipboardFormats();
     g_viewer.rewrite_closing = rewritten;
     CloseClipboard();
     *shown = rewritten && !g_viewer.rewrite_closing;
@@ -207,8 +212,10 @@ void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
     } else {
         ForgetReplacedFix(window);
         ForgetReading();
-        g_viewer.current_format =
-            GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
+        // One question for the whole list, not one for each format tried.
+        ListClipboardFormats();
+        g_viewer.current_format = PriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
+        ForgetClipboardFormats();
     }
     bool shown = false;
     if (g_viewer.current_format != CF_TEXT) {
@@ -264,6 +271,7 @@ void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     g_viewer.change_busy = TRUE;
     HandleChange(window, wParam, lParam);
     g_viewer.change_busy = was_busy;
+    if (!was_busy) ForgetNextViewerHung();
 }
 
 void DeferredClipboardChange(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -275,6 +283,7 @@ void RetryClipboardText(HWND window) {
     g_viewer.change_busy = TRUE;
     RetryTextPath(window);
     g_viewer.change_busy = FALSE;
+    ForgetNextViewerHung();
 }
 
 void CancelClipboardRetry(HWND window) {

@@ -82,6 +82,15 @@ struct FixUndo {
     DWORD restored_sequence = 0;
 };
 
+// The clipboard's formats in its order, while a change is handled
+// (clip/format_list.h); `known` tells that they were listed whole.
+constexpr int kListedRoom = 256;
+struct ListedFormats {
+    UINT formats[kListedRoom] = {};
+    int count = 0;
+    bool known = false;
+};
+
 struct ViewerState {
     HMENU main_menu = nullptr;
     HMENU format_menu = nullptr;
@@ -133,6 +142,11 @@ struct ViewerState {
     KeptText kept_text;
     TextReading reading;
     FixUndo undo;
+    ListedFormats listed;
+    // Whether the next viewer is hung, asked once a change: the fix's own
+    // rewrite is passed on inside it, a moment before the change itself.
+    HWND hung_asked = nullptr;
+    BOOL next_viewer_hung = FALSE;
 };
 
 extern ViewerState g_viewer;
