@@ -54,12 +54,27 @@ bool PlanTrailingFix(const TextBlock& text, TextFix* fix) {
     return fix->end < fix->length;
 }
 
+// Unicode text is cleaned in the pass that reads it, into a block of its
+// size that is then made the size of the text left; with -all the trailing
+// line breaks that go are those the cleaned text ends in. False when there
+// is nothing to clean, or no memory for the pass: the reading is made then.
+bool CleanUnicodeTextWhileReading(const TextBlock& text, ClipboardCopy* copy, TextFix* fix) {
+    CleanedText cleaned;
+    if (!CleanWhileReading(text, fix, &copy->undo, &cleaned)) return false;
+    size_t kept = cleaned.text.units;
+    if (g_viewer.fix_all_text) kept = LengthWithoutLineBreaks(cleaned.text, kept);
+    copy->cleaned_text = FinishCleanedText(text, kept, fix, &copy->undo, &cleaned);
+    return copy->cleaned_text != nullptr;
+}
+
 // With -clean, hidden characters go too, decided from one reading of the
-// whole text before anything is copied; the trailing line breaks that go
-// are those of the cleaned text. A text of nothing but hidden characters
-// and line breaks is left as it is.
-bool PlanCleaningFix(const TextBlock& text, bool oem_text_first, TextFix* fix) {
-    ReadText(text, &fix->reading);
+// whole text; the trailing line breaks that go are those of the cleaned
+// text. A text of nothing but hidden characters and line breaks is left as
+// it is. Other text is read first, and cleaned in a pass of its own.
+bool PlanCleaningFix(const TextBlock& text, bool oem_text_first, ClipboardCopy* copy,
+                     TextFix* fix) {
+    if (text.wide && CleanUnicodeTextWhileReading(text, copy, fix)) return true;
+    if (!fix->read) ReadText(text, &fix->reading);
     fix->read = true;
     if (!CleaningChangesText(fix->reading)) return false;
     fix->length = fix->reading.length;
@@ -77,7 +92,7 @@ bool PlanFix(HWND window, const TextBlock& text, bool oem_text_first, ClipboardC
     if (!g_viewer.fix_enabled || RestoredContentStays(window)) return false;
     copy->fix = fix;
     copy->whole = true;
-    if (g_viewer.clean_hidden && PlanCleaningFix(text, oem_text_first, fix)) return true;
+    if (g_viewer.clean_hidden && PlanCleaningFix(text, oem_text_first, copy, fix)) return true;
     copy->whole = g_viewer.fix_all_text;
     return (g_viewer.fix_all_text || oem_text_first) && PlanTrailingFix(text, fix);
 }
@@ -111,6 +126,7 @@ bool ShowTextTitleAndFix(HWND window) {
     TextFix fix;
     bool copied =
         PlanFix(window, text, oem_text_first, &copy, &fix) && CopyForFix(text, format, &copy);
+    if (copy.cleaned_text) GlobalFree(copy.cleaned_text);
     if (copied) {
         ShowFixedText(text, format, copy.formats[copy.text_at].data, title);
     } else if (g_viewer.show_hidden && fix.read) {

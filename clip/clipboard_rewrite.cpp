@@ -75,8 +75,9 @@ bool AddText(ClipboardCopy* copy, UINT format, const TextBlock& text, size_t kep
 
 // The text placed first: fixed, or an undo's.
 bool AddPlacedText(ClipboardCopy* copy, UINT format, const TextBlock& text) {
-    HGLOBAL block = copy->restored_text;
+    HGLOBAL block = copy->restored_text ? copy->restored_text : copy->cleaned_text;
     copy->restored_text = nullptr;
+    copy->cleaned_text = nullptr;
     if (!block) block = MakeFixedText(text, *copy->fix, &copy->undo);
     return Add(copy, format, block);
 }
@@ -233,9 +234,8 @@ size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length) {
 // until that is known. An undo puts back what its fix placed.
 bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy) {
     bool pictures = false;
-    if (copy->whole &&
-        (!AllCanBePutBack(&pictures) ||
-         (pictures && !copy->restored_text && HasLineBreakBefore(text, copy->fix->end)))) {
+    if (copy->whole && (!AllCanBePutBack(&pictures) ||
+                        (pictures && copy->fix && HasLineBreakBefore(text, copy->fix->end)))) {
         return false;
     }
     if (!MakeList(copy)) return false;

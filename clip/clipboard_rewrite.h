@@ -27,10 +27,12 @@ struct ClipboardCopy {
     // the OEM text and its locale.
     bool whole = false;
     // The text placed first is made by `fix`, recording what went in
-    // `undo`; or it is `restored_text`, an undo's, which the copy takes.
+    // `undo`; or it is `restored_text`, an undo's, or `cleaned_text`, made
+    // by `fix` as it was read; the copy takes either.
     const TextFix* fix = nullptr;
     UndoRecord undo;
     HGLOBAL restored_text = nullptr;
+    HGLOBAL cleaned_text = nullptr;
 };
 
 // The length of OEM text once every trailing CR LF pair is gone: what

@@ -124,6 +124,64 @@ void CleanUnits(const TextBlock& text, const TextFix& fix, Writer* writer) {
     }
 }
 
+// The first edits' room; a record of more grows as it is written.
+constexpr size_t kFirstEdits = 64;
+
+void MarkTail(const Writer& writer, size_t read, CleanedText* cleaned) {
+    cleaned->tail_read = read;
+    cleaned->tail_written = writer.written;
+    cleaned->tail_last_edit = writer.last_edit;
+    cleaned->tail_record_size = writer.record->size;
+    cleaned->tail_removed = writer.record->removed;
+}
+
+// The line break or the character at `at` as the reading finds it: what it
+// counts as removed goes, what it counts as made a space becomes one, the
+// rest is copied. Returns where it ends.
+size_t CleanLookedAt(const TextBlock& text, size_t at, TextReading* reading, Writer* writer) {
+    size_t removable = reading->removable;
+    size_t spaces = reading->spaces_made;
+    size_t end = ReadLookedAt(text, at, reading);
+    if (reading->removable != removable) {
+        RecordRemoved(text, at, end, writer);
+    } else if (reading->spaces_made != spaces) {
+        if (HasRoom(writer, 1) && Record(writer, TextUnit(text, at), true)) {
+            reinterpret_cast<WCHAR*>(writer->to)[writer->written++] = kSpace;
+        }
+    } else {
+        CopyRun(text, at, end, writer);
+    }
+    return end;
+}
+
+// The reading's own pass, writing as it goes: runs of ordinary text are
+// copied whole. Returns the text's length.
+size_t CleanWholeText(const TextBlock& text, TextReading* reading, Writer* writer,
+                      CleanedText* cleaned) {
+    size_t at = 0;
+    while (at < text.units && writer->recorded) {
+        size_t next = NextUnitToLookAt(text, at, text.units);
+        if (next != at) {
+            CopyRun(text, at, next, writer);
+            reading->ending = kEndsInNoBreak;
+            at = next;
+            MarkTail(*writer, at, cleaned);
+            continue;
+        }
+        unsigned unit = TextUnit(text, at);
+        if (unit == 0) break;
+        size_t written = writer->written;
+        at = CleanLookedAt(text, at, reading, writer);
+        if (!IsLineBreak(unit) && writer->written != written) MarkTail(*writer, at, cleaned);
+    }
+    return at;
+}
+
+void FreeCleanedBlock(HGLOBAL block, bool locked) {
+    if (locked) GlobalUnlock(block);
+    if (block) GlobalFree(block);
+}
+
 }  // namespace
 
 void FindCleanedEnd(const TextBlock& text, bool pairs_only, TextFix* fix) {
@@ -172,6 +230,69 @@ HGLOBAL MakeFixedText(const TextBlock& text, const TextFix& fix, UndoRecord* rec
     FinishUndoRecord(record);
     if (made) return block;
     if (block) GlobalFree(block);
+    FreeUndoRecord(record);
+    return nullptr;
+}
+
+bool CleanWhileReading(const TextBlock& text, TextFix* fix, UndoRecord* record,
+                       CleanedText* cleaned) {
+    *cleaned = CleanedText();
+    fix->read = true;
+    fix->reading = TextReading();
+    HGLOBAL block = nullptr;
+    char* to = nullptr;
+    if (StartUndoRecord(record, kFirstEdits, text.units)) {
+        block = GlobalAlloc(kSharedBlockFlags, (text.units + 1) * sizeof(WCHAR));
+        to = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    }
+    Writer writer = {to, text.units, 0, 0, record, to != nullptr};
+    if (to) FinishReading(CleanWholeText(text, &fix->reading, &writer, cleaned), &fix->reading);
+    if (!writer.recorded || !CleaningChangesText(fix->reading)) {
+        FreeCleanedBlock(block, to != nullptr);
+        FreeUndoRecord(record);
+        if (!writer.recorded) ReadText(text, &fix->reading);
+        return false;
+    }
+    fix->length = fix->reading.length;
+    fix->end = fix->length;
+    fix->clean = true;
+    fix->tail_removable = 0;
+    cleaned->block = block;
+    cleaned->text = text;
+    cleaned->text.handle = block;
+    cleaned->text.data = to;
+    cleaned->text.units = writer.written;
+    return true;
+}
+
+// The record is taken back to where the trailing breaks start, and their
+// part of the old text walked again: a break is kept while the kept units
+// last, and every other unit there was removed.
+HGLOBAL FinishCleanedText(const TextBlock& text, size_t kept, TextFix* fix, UndoRecord* record,
+                          CleanedText* cleaned) {
+    char* to = static_cast<char*>(const_cast<void*>(cleaned->text.data));
+    Writer writer = {to, kept, cleaned->tail_written, cleaned->tail_last_edit, record, true};
+    record->size = cleaned->tail_record_size;
+    record->removed = cleaned->tail_removed;
+    for (size_t at = cleaned->tail_read; at < fix->length && writer.recorded; ++at) {
+        unsigned unit = TextUnit(text, at);
+        bool line_break = IsLineBreak(unit);
+        if (line_break && writer.written < kept) {
+            ++writer.written;
+            continue;
+        }
+        if (line_break && fix->end == fix->length) fix->end = at;
+        Record(&writer, unit, false);
+    }
+    std::memset(to + kept * sizeof(WCHAR), 0, sizeof(WCHAR));
+    GlobalUnlock(cleaned->block);
+    FinishUndoRecord(record);
+    // Exactly the text left and its terminator: the X side trusts block sizes.
+    HGLOBAL block = writer.recorded
+                        ? GlobalReAlloc(cleaned->block, (kept + 1) * sizeof(WCHAR), GMEM_MOVEABLE)
+                        : nullptr;
+    if (block) return block;
+    GlobalFree(cleaned->block);
     FreeUndoRecord(record);
     return nullptr;
 }

@@ -25,3 +25,33 @@ void FindCleanedEnd(const TextBlock& text, bool pairs_only, TextFix* fix);
 // A new shareable block of exactly the fixed text and its terminator, and
 // `record` of what went; null, with nothing held, when there is no memory.
 HGLOBAL MakeFixedText(const TextBlock& text, const TextFix& fix, UndoRecord* record);
+
+// Unicode text cleaned in the pass that reads it: the new block, locked,
+// with `text` its units written, and where the last unit written that is
+// not a line break ends, in the old text and the new, with the record of
+// what went as it stood there. The trailing line breaks come after it.
+struct CleanedText {
+    HGLOBAL block = nullptr;
+    TextBlock text{};
+    size_t tail_read = 0;
+    size_t tail_written = 0;
+    size_t tail_last_edit = 0;
+    size_t tail_record_size = 0;
+    size_t tail_removed = 0;
+};
+
+// Unicode text: reads the whole text into `fix->reading` and, in the same
+// pass, writes it cleaned into a new block of the old one's size, with
+// `record` of what went. False, with nothing held, when cleaning changes
+// nothing that counts (CleaningChangesText) or there is no memory; the
+// reading is made either way.
+bool CleanWhileReading(const TextBlock& text, TextFix* fix, UndoRecord* record,
+                       CleanedText* cleaned);
+
+// Keeps the first `kept` units of the cleaned text (no fewer than up to its
+// trailing line breaks): the breaks after them go, recorded with the hidden
+// characters among them, and the block is made exactly the text left and
+// its terminator. Sets `fix->end`. Null, with nothing held, when there is
+// no memory.
+HGLOBAL FinishCleanedText(const TextBlock& text, size_t kept, TextFix* fix, UndoRecord* record,
+                          CleanedText* cleaned);

@@ -162,18 +162,24 @@ void ReadText(const TextBlock& text, TextReading* reading) {
             reading->ending = kEndsInNoBreak;
             continue;
         }
-        unsigned unit = TextUnit(text, at);
-        if (unit == 0) break;
-        if (IsLineBreak(unit)) {
-            ReadBreak(text, &at, reading);
-            continue;
-        }
-        reading->ending = kEndsInNoBreak;
-        at =
-            text.wide ? ReadWideCharacter(text, at, reading) : ReadByteCharacter(text, at, reading);
+        if (TextUnit(text, at) == 0) break;
+        at = ReadLookedAt(text, at, reading);
     }
-    reading->length = at;
-    if (reading->ending == kEndsInNoBreak && at > 0) ++reading->lines;
+    FinishReading(at, reading);
+}
+
+size_t ReadLookedAt(const TextBlock& text, size_t at, TextReading* reading) {
+    if (IsLineBreak(TextUnit(text, at))) {
+        ReadBreak(text, &at, reading);
+        return at;
+    }
+    reading->ending = kEndsInNoBreak;
+    return text.wide ? ReadWideCharacter(text, at, reading) : ReadByteCharacter(text, at, reading);
+}
+
+void FinishReading(size_t length, TextReading* reading) {
+    reading->length = length;
+    if (reading->ending == kEndsInNoBreak && length > 0) ++reading->lines;
 }
 
 void KeepReading(const TextBlock& text, UINT format) {
