@@ -37,7 +37,6 @@ bool PlainTextIsLong(size_t counted) {
 void KeepPairsOfShortText(TextFix* fix) {
     if (g_viewer.fix_all_text || fix->end == fix->length || PlainTextIsLong(fix->length)) return;
     fix->end = fix->length;
-    fix->tail_removable = 0;
 }
 
 // With the clipboard open, and the text of `format` locked: the trailing
@@ -50,39 +49,34 @@ bool PlanTrailingFix(const TextBlock& text, TextFix* fix) {
     fix->end = g_viewer.fix_all_text ? LengthWithoutLineBreaks(text, fix->length)
                                      : LengthWithoutTrailingPairs(text, fix->length);
     KeepPairsOfShortText(fix);
-    fix->clean = false;
     return fix->end < fix->length;
 }
 
-// Unicode text is cleaned in the pass that reads it, into a block of its
-// size that is then made the size of the text left; with -all the trailing
-// line breaks that go are those the cleaned text ends in. False when there
-// is nothing to clean, or no memory for the pass: the reading is made then.
-bool CleanUnicodeTextWhileReading(const TextBlock& text, ClipboardCopy* copy, TextFix* fix) {
-    CleanedText cleaned;
-    if (!CleanWhileReading(text, fix, &copy->undo, &cleaned)) return false;
-    size_t kept = cleaned.text.units;
-    if (g_viewer.fix_all_text) kept = LengthWithoutLineBreaks(cleaned.text, kept);
-    copy->cleaned_text = FinishCleanedText(text, kept, fix, &copy->undo, &cleaned);
-    return copy->cleaned_text != nullptr;
+// The units of the cleaned text that stay: without its trailing line breaks
+// with -all; without its trailing CR LF pairs for OEM text placed first,
+// unless its plain text is one byte.
+size_t CleanedTextKept(const TextBlock& cleaned, bool oem_text_first, size_t length) {
+    size_t written = cleaned.units;
+    if (g_viewer.fix_all_text) return LengthWithoutLineBreaks(cleaned, written);
+    if (!oem_text_first) return written;
+    size_t kept = LengthWithoutTrailingPairs(cleaned, written);
+    return kept == written || PlainTextIsLong(length) ? kept : written;
 }
 
-// With -clean, hidden characters go too, decided from one reading of the
-// whole text; the trailing line breaks that go are those of the cleaned
-// text. A text of nothing but hidden characters and line breaks is left as
-// it is. Other text is read first, and cleaned in a pass of its own.
+// With -clean, hidden characters go too, decided from the reading of the
+// whole text made in the pass that cleans it, into a block of the text's
+// size that is then made the size of the text left; the trailing line
+// breaks that go are those the cleaned text ends in. A text of nothing but
+// hidden characters and line breaks is left as it is. True when the text
+// is to be cleaned; `copy->cleaned_text` is null when there was no memory.
 bool PlanCleaningFix(const TextBlock& text, bool oem_text_first, ClipboardCopy* copy,
                      TextFix* fix) {
-    if (text.wide && CleanUnicodeTextWhileReading(text, copy, fix)) return true;
-    if (!fix->read) ReadText(text, &fix->reading);
-    fix->read = true;
-    if (!CleaningChangesText(fix->reading)) return false;
-    fix->length = fix->reading.length;
-    fix->clean = true;
-    fix->end = fix->length;
-    fix->tail_removable = 0;
-    if (g_viewer.fix_all_text || oem_text_first) FindCleanedEnd(text, !g_viewer.fix_all_text, fix);
-    KeepPairsOfShortText(fix);
+    CleanedText cleaned;
+    if (!CleanWhileReading(text, fix, &copy->undo, &cleaned)) {
+        return CleaningChangesText(fix->reading);
+    }
+    size_t kept = CleanedTextKept(cleaned.text, oem_text_first, fix->length);
+    copy->cleaned_text = FinishCleanedText(text, kept, fix, &copy->undo, &cleaned);
     return true;
 }
 
@@ -92,7 +86,9 @@ bool PlanFix(HWND window, const TextBlock& text, bool oem_text_first, ClipboardC
     if (!g_viewer.fix_enabled || RestoredContentStays(window)) return false;
     copy->fix = fix;
     copy->whole = true;
-    if (g_viewer.clean_hidden && PlanCleaningFix(text, oem_text_first, copy, fix)) return true;
+    if (g_viewer.clean_hidden && PlanCleaningFix(text, oem_text_first, copy, fix)) {
+        return copy->cleaned_text != nullptr;
+    }
     copy->whole = g_viewer.fix_all_text;
     return (g_viewer.fix_all_text || oem_text_first) && PlanTrailingFix(text, fix);
 }
@@ -165,7 +161,8 @@ void SetPrivateTitle(HWND window) {
 bool TryTextPath(HWND window, bool* shown) {
     if (!OpenClipboard(window)) return false;
     // Listed once for every question below; a rewrite replaces them.
-    ListClipboardFormats();
+    FormatListRoom listed;
+    ListClipboardFormats(&listed);
     bool rewritten = false;
     if (ClipboardIsPrivate()) {
         SetPrivateTitle(window);
@@ -229,7 +226,8 @@ void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
         ForgetReplacedFix(window);
         ForgetReading();
         // One question for the whole list, not one for each format tried.
-        ListClipboardFormats();
+        FormatListRoom listed;
+        ListClipboardFormats(&listed);
         g_viewer.current_format = PriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
         ForgetClipboardFormats();
     }

@@ -2,14 +2,20 @@
 // answered from then on without asking the platform again: under Wine each
 // question is a round trip to its server, on Windows a call into the
 // kernel. Where the system cannot list them whole (before Vista, or more
-// than the list holds), each question goes to the platform as before.
+// than the room holds), each question goes to the platform as before.
 #pragma once
 
 #include "clip/viewer_state.h"
 
+// Room for the list, kept by the handler that takes it.
+constexpr UINT kListedRoom = 128;
+struct FormatListRoom {
+    UINT formats[kListedRoom];
+};
+
 // Takes the list of the clipboard's formats as they are now, in the order
-// EnumClipboardFormats gives them.
-void ListClipboardFormats();
+// EnumClipboardFormats gives them, into `room`.
+void ListClipboardFormats(FormatListRoom* room);
 
 // The list goes: what the clipboard holds may change from now on.
 void ForgetClipboardFormats();

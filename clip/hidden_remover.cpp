@@ -21,45 +21,6 @@ size_t UnitSize(const TextBlock& text) {
     return text.wide ? sizeof(WCHAR) : 1;
 }
 
-// The character that ends at `at`: a pair whole. Returns where it starts.
-size_t PreviousCharacter(const TextBlock& text, size_t at, uint32_t* code_point) {
-    size_t start = at - 1;
-    if (text.wide && start > 0) {
-        if (IsLowSurrogate(static_cast<WCHAR>(TextUnit(text, start))) &&
-            IsHighSurrogate(static_cast<WCHAR>(TextUnit(text, start - 1)))) {
-            --start;
-        }
-    }
-    if (text.wide) {
-        DecodeUnits(static_cast<const WCHAR*>(text.data), text.units, start, code_point);
-    } else {
-        *code_point = TextUnit(text, start);
-    }
-    return start;
-}
-
-// Where a run of removable characters that ends at `at` starts, `at` when
-// the character before it stays. Tags of a subdivision flag stay.
-size_t RemovableRunStart(const TextBlock& text, size_t at) {
-    uint32_t code_point;
-    size_t start = PreviousCharacter(text, at, &code_point);
-    if (!text.wide) return ClassifyByteText(code_point) == kControlCharacter ? start : at;
-    HiddenKind kind = ClassifyCodePoint(code_point);
-    if (CleanActionOf(code_point, kind) != kRemove) return at;
-    if (kind != kTagCharacter) return start;
-    size_t run = start;
-    while (run > 0) {
-        size_t before = PreviousCharacter(text, run, &code_point);
-        if (ClassifyCodePoint(code_point) != kTagCharacter) break;
-        run = before;
-    }
-    if (run == 0) return run;
-    PreviousCharacter(text, run, &code_point);
-    if (code_point != kWavingBlackFlag) return run;
-    size_t flag_end = FlagTagsEnd(text, run);
-    return flag_end >= at ? at : flag_end;
-}
-
 bool Record(Writer* writer, unsigned unit, bool replaced) {
     writer->recorded =
         writer->recorded &&
@@ -86,44 +47,6 @@ void RecordRemoved(const TextBlock& text, size_t from, size_t to, Writer* writer
     for (size_t at = from; at < to; ++at) Record(writer, TextUnit(text, at), false);
 }
 
-// One character at `at` that may be hidden; returns where it ends.
-size_t CleanCharacter(const TextBlock& text, size_t at, size_t length, Writer* writer) {
-    if (!text.wide) {
-        if (ClassifyByteText(TextUnit(text, at)) == kControlCharacter) {
-            RecordRemoved(text, at, at + 1, writer);
-        } else {
-            CopyRun(text, at, at + 1, writer);
-        }
-        return at + 1;
-    }
-    uint32_t code_point;
-    size_t next = DecodeUnits(static_cast<const WCHAR*>(text.data), length, at, &code_point);
-    switch (CleanActionOf(code_point, ClassifyCodePoint(code_point))) {
-        case kRemove:
-            RecordRemoved(text, at, next, writer);
-            return next;
-        case kMakeSpace:
-            if (!HasRoom(writer, 1) || !Record(writer, TextUnit(text, at), true)) return next;
-            reinterpret_cast<WCHAR*>(writer->to)[writer->written++] = kSpace;
-            return next;
-        default:
-            if (code_point == kWavingBlackFlag) next = FlagTagsEnd(text, next);
-            CopyRun(text, at, next, writer);
-            return next;
-    }
-}
-
-// Ordinary runs are copied whole; only what may be hidden is looked at.
-void CleanUnits(const TextBlock& text, const TextFix& fix, Writer* writer) {
-    size_t at = fix.reading.first_cleaned < fix.end ? fix.reading.first_cleaned : fix.end;
-    CopyRun(text, 0, at, writer);
-    while (at < fix.end && writer->recorded) {
-        size_t next = NextUnitToLookAt(text, at, fix.end);
-        CopyRun(text, at, next, writer);
-        at = next < fix.end ? CleanCharacter(text, next, fix.length, writer) : next;
-    }
-}
-
 // The first edits' room; a record of more grows as it is written.
 constexpr size_t kFirstEdits = 64;
 
@@ -145,6 +68,7 @@ size_t CleanLookedAt(const TextBlock& text, size_t at, TextReading* reading, Wri
     if (reading->removable != removable) {
         RecordRemoved(text, at, end, writer);
     } else if (reading->spaces_made != spaces) {
+        // Only Unicode text has characters made spaces.
         if (HasRoom(writer, 1) && Record(writer, TextUnit(text, at), true)) {
             reinterpret_cast<WCHAR*>(writer->to)[writer->written++] = kSpace;
         }
@@ -184,51 +108,19 @@ void FreeCleanedBlock(HGLOBAL block, bool locked) {
 
 }  // namespace
 
-void FindCleanedEnd(const TextBlock& text, bool pairs_only, TextFix* fix) {
-    size_t at = fix->length;
-    size_t removable = 0;
-    bool after_pair = true;  // what follows `at` is whole CR LF pairs
-    fix->end = fix->length;
-    fix->tail_removable = 0;
-    while (at > 0) {
-        size_t run = RemovableRunStart(text, at);
-        if (run < at) {
-            removable += at - run;
-            at = run;
-            continue;
-        }
-        unsigned unit = TextUnit(text, at - 1);
-        if (!IsLineBreak(unit)) break;
-        --at;
-        if (pairs_only) {
-            bool expected = after_pair ? unit == kLineFeed : unit == kCarriageReturn;
-            if (!expected) break;
-            after_pair = !after_pair;
-            if (!after_pair) continue;
-        }
-        fix->end = at;
-        fix->tail_removable = removable;
-    }
-}
-
 HGLOBAL MakeFixedText(const TextBlock& text, const TextFix& fix, UndoRecord* record) {
-    size_t removed = fix.clean ? fix.reading.removable - fix.tail_removable : 0;
-    size_t kept = fix.end - removed;
-    size_t edits = fix.length - fix.end + removed + (fix.clean ? fix.reading.spaces_made : 0);
-    if (!StartUndoRecord(record, edits, fix.length)) return nullptr;
-    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, (kept + 1) * UnitSize(text));
+    if (!StartUndoRecord(record, fix.length - fix.end, fix.length)) return nullptr;
+    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, (fix.end + 1) * UnitSize(text));
     char* to = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
-    Writer writer = {to, kept, 0, 0, record, to != nullptr};
-    if (to && fix.clean) CleanUnits(text, fix, &writer);
-    if (to && !fix.clean) CopyRun(text, 0, fix.end, &writer);
-    if (to) RecordRemoved(text, fix.end, fix.length, &writer);
-    bool made = writer.recorded && writer.written == kept;
+    Writer writer = {to, fix.end, 0, 0, record, to != nullptr};
     if (to) {
-        std::memset(to + kept * UnitSize(text), 0, UnitSize(text));
+        CopyRun(text, 0, fix.end, &writer);
+        RecordRemoved(text, fix.end, fix.length, &writer);
+        std::memset(to + fix.end * UnitSize(text), 0, UnitSize(text));
         GlobalUnlock(block);
     }
     FinishUndoRecord(record);
-    if (made) return block;
+    if (writer.recorded) return block;
     if (block) GlobalFree(block);
     FreeUndoRecord(record);
     return nullptr;
@@ -242,7 +134,7 @@ bool CleanWhileReading(const TextBlock& text, TextFix* fix, UndoRecord* record,
     HGLOBAL block = nullptr;
     char* to = nullptr;
     if (StartUndoRecord(record, kFirstEdits, text.units)) {
-        block = GlobalAlloc(kSharedBlockFlags, (text.units + 1) * sizeof(WCHAR));
+        block = GlobalAlloc(kSharedBlockFlags, (text.units + 1) * UnitSize(text));
         to = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
     }
     Writer writer = {to, text.units, 0, 0, record, to != nullptr};
@@ -255,8 +147,6 @@ bool CleanWhileReading(const TextBlock& text, TextFix* fix, UndoRecord* record,
     }
     fix->length = fix->reading.length;
     fix->end = fix->length;
-    fix->clean = true;
-    fix->tail_removable = 0;
     cleaned->block = block;
     cleaned->text = text;
     cleaned->text.handle = block;

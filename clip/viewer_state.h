@@ -82,15 +82,6 @@ struct FixUndo {
     DWORD restored_sequence = 0;
 };
 
-// The clipboard's formats in its order, while a change is handled
-// (clip/format_list.h); `known` tells that they were listed whole.
-constexpr int kListedRoom = 256;
-struct ListedFormats {
-    UINT formats[kListedRoom] = {};
-    int count = 0;
-    bool known = false;
-};
-
 struct ViewerState {
     HMENU main_menu = nullptr;
     HMENU format_menu = nullptr;
@@ -142,7 +133,10 @@ struct ViewerState {
     KeptText kept_text;
     TextReading reading;
     FixUndo undo;
-    ListedFormats listed;
+    // The clipboard's formats in its order while a change is handled, in
+    // room on the handler's stack (clip/format_list.h); null while unknown.
+    const UINT* listed_formats = nullptr;
+    int listed_count = 0;
     // Whether the next viewer is hung, asked once a change: the fix's own
     // rewrite is passed on inside it, a moment before the change itself.
     HWND hung_asked = nullptr;
