@@ -2,6 +2,7 @@
 
 #include "clip/clipboard_blocks.h"
 #include "clip/clipboard_pictures.h"
+#include "clip/format_list.h"
 #include "clip/undo_record.h"
 
 namespace {
@@ -23,7 +24,7 @@ constexpr int kTextAndLocale = 2;
 // the clipboard releases: OLE readers then read the formats themselves.
 constexpr const char* kOleRecordNames[] = {"DataObject", "Ole Private Data",
                                            "Wine Marshalled DataObject"};
-constexpr int kOleRecordKinds = sizeof kOleRecordNames / sizeof kOleRecordNames[0];
+static_assert(sizeof kOleRecordNames / sizeof kOleRecordNames[0] == kOleRecordKinds);
 
 bool IsTextFormat(UINT format) {
     return format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;
@@ -34,17 +35,14 @@ bool IsMemoryFormat(UINT format) {
     return format < kFormatBits && (kMemoryFormats >> format & 1) != 0;
 }
 
-// Each registration asks the platform, so the numbers are asked once a fix,
-// not once for every format listed.
-void RegisterOleRecords(UINT* records) {
+// Each registration asks the platform, and a registered name keeps its
+// number while the platform runs: each is registered once for the run; one
+// that failed is tried again at the next fix.
+bool IsOleRecord(UINT format) {
     for (int kind = 0; kind < kOleRecordKinds; ++kind) {
-        records[kind] = RegisterClipboardFormatA(kOleRecordNames[kind]);
-    }
-}
-
-bool IsOleRecord(const UINT* records, UINT format) {
-    for (int kind = 0; kind < kOleRecordKinds; ++kind) {
-        if (records[kind] == format) return true;
+        UINT& record = g_viewer.ole_formats[kind];
+        if (record == 0) record = RegisterClipboardFormatA(kOleRecordNames[kind]);
+        if (record == format) return true;
     }
     return false;
 }
@@ -119,8 +117,7 @@ bool AddCopy(ClipboardCopy* copy, UINT format) {
 // the numbers alone, before anything is read or copied.
 bool AllCanBePutBack(bool* pictures) {
     *pictures = false;
-    for (UINT format = EnumClipboardFormats(0); format != 0;
-         format = EnumClipboardFormats(format)) {
+    for (UINT format = NextClipboardFormat(0); format != 0; format = NextClipboardFormat(format)) {
         if (IsCopiablePicture(format)) {
             *pictures = true;
         } else if (!IsTextFormat(format) && format != CF_LOCALE && !IsMemoryFormat(format)) {
@@ -163,11 +160,9 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
     bool locale_listed = false;
     unsigned kinds_placed = 0;
     int listed = 0;
-    UINT ole_records[kOleRecordKinds];
-    RegisterOleRecords(ole_records);
     copy->text_at = -1;
-    for (UINT format = EnumClipboardFormats(0); copied && format != 0;
-         format = EnumClipboardFormats(format)) {
+    for (UINT format = NextClipboardFormat(0); copied && format != 0;
+         format = NextClipboardFormat(format)) {
         ++listed;
         if (format == text_format) {
             copy->text_at = copy->count;
@@ -182,18 +177,18 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
             AddLocale(copy, locale);
         } else if (IsMadePicture(format, locale_listed, kinds_placed)) {
             continue;
-        } else if (!IsMark(copy->marks, format) && !IsOleRecord(ole_records, format)) {
+        } else if (!IsMark(copy->marks, format) && !IsOleRecord(format)) {
             if (!locale_listed) kinds_placed |= PictureKind(format);
             copied = AddPlacedFormat(copy, format);
         }
     }
-    return copied && copy->text_at >= 0 && listed == CountClipboardFormats();
+    return copied && copy->text_at >= 0 && listed == ClipboardFormatCount();
 }
 
 // The list has room for every format listed and the locale; without -all,
 // for the text and its locale, without counting the formats.
 bool MakeList(ClipboardCopy* copy) {
-    copy->room = copy->whole ? CountClipboardFormats() + 1 : kTextAndLocale;
+    copy->room = copy->whole ? ClipboardFormatCount() + 1 : kTextAndLocale;
     copy->list = GlobalAlloc(GMEM_MOVEABLE, copy->room * sizeof(CopiedFormat));
     copy->formats = copy->list ? static_cast<CopiedFormat*>(GlobalLock(copy->list)) : nullptr;
     if (copy->formats) return true;

@@ -53,3 +53,7 @@ UINT PriorityClipboardFormat(const UINT* priorities, int count) {
     }
     return kNoListedFormat;
 }
+
+int ClipboardFormatCount() {
+    return g_viewer.listed_formats ? g_viewer.listed_count : CountClipboardFormats();
+}

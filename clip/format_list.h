@@ -25,3 +25,4 @@ void ForgetClipboardFormats();
 bool ClipboardHasFormat(UINT format);
 UINT NextClipboardFormat(UINT format);
 UINT PriorityClipboardFormat(const UINT* priorities, int count);
+int ClipboardFormatCount();  // as CountClipboardFormats

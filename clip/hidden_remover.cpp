@@ -174,13 +174,13 @@ HGLOBAL FinishCleanedText(const TextBlock& text, size_t kept, TextFix* fix, Undo
         if (line_break && fix->end == fix->length) fix->end = at;
         Record(&writer, unit, false);
     }
-    std::memset(to + kept * sizeof(WCHAR), 0, sizeof(WCHAR));
+    size_t unit = UnitSize(text);
+    std::memset(to + kept * unit, 0, unit);
     GlobalUnlock(cleaned->block);
     FinishUndoRecord(record);
     // Exactly the text left and its terminator: the X side trusts block sizes.
-    HGLOBAL block = writer.recorded
-                        ? GlobalReAlloc(cleaned->block, (kept + 1) * sizeof(WCHAR), GMEM_MOVEABLE)
-                        : nullptr;
+    HGLOBAL block =
+        writer.recorded ? GlobalReAlloc(cleaned->block, (kept + 1) * unit, GMEM_MOVEABLE) : nullptr;
     if (block) return block;
     GlobalFree(cleaned->block);
     FreeUndoRecord(record);

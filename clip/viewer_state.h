@@ -19,6 +19,7 @@ constexpr int kOtherTitleSize = 16;       // fits "[-2147483648]" and its NUL
 constexpr int kFormatMenuPosition = 2;    // "F&ormat" on the menu bar
 constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
 constexpr int kMarkKinds = 4;             // the private, history and cloud marks
+constexpr int kOleRecordKinds = 3;        // "DataObject", "Ole Private Data", Wine's own
 
 // The characters a paint of text drew for the clipboard's content of
 // `sequence`, shown in `format` in a client area of up to `width` x
@@ -130,6 +131,8 @@ struct ViewerState {
     // The marks' format numbers, 0 until registered: a registered name keeps
     // its number while the platform runs, so each is registered once.
     UINT mark_formats[kMarkKinds] = {};
+    // OLE's records of the data object behind the formats, likewise.
+    UINT ole_formats[kOleRecordKinds] = {};
     KeptText kept_text;
     TextReading reading;
     FixUndo undo;
