@@ -3,6 +3,7 @@
 #include "clip/fix_undo.h"
 #include "clip/format_menu.h"
 #include "clip/kept_text.h"
+#include "clip/private_content.h"
 #include "clip/viewer_chain.h"
 
 namespace {
@@ -98,7 +99,9 @@ void OnCommand(HWND window, UINT id) {
 
 // The clipboard is announced to a new viewer before SetClipboardViewer
 // returns the next one; a rewrite made then is passed on once it is known.
+// The marks' names are registered first, so no change waits for them.
 void JoinViewerChain(HWND window) {
+    RegisterMarkFormats();
     g_viewer.next_viewer = SetClipboardViewer(window);
     if (GetClipboardOwner() == window) PassOnToNextViewer(WM_DRAWCLIPBOARD, 0, 0);
 }

@@ -12,9 +12,11 @@
 // measured.
 //
 // usage: clip_bench PATH\TO\Varnelo.exe PATH\TO\clip_reader.exe PATH\TO\titled_floor.exe
-//                   [ROUNDS [office|hidden]]
+//                   [ROUNDS [office|hidden|tray|floor|sizes]]
 // ("office": the rows of a spreadsheet's cell beside pictures only;
-// "hidden": the rows of -show and -clean only; "tray": the row of -tray only)
+// "hidden": the rows of -show and -clean only; "tray": the row of -tray
+// only; "floor": the rows judged against the titled floor only; "sizes":
+// the rows of OEM text alone)
 #include <windows.h>
 #include <psapi.h>
 
@@ -1005,7 +1007,7 @@ int main(int argc, char** argv) {
     if (argc < 4) {
         e2e::Log(
             "usage: clip_bench PATH\\TO\\Varnelo.exe PATH\\TO\\clip_reader.exe "
-            "PATH\\TO\\titled_floor.exe [ROUNDS [office|hidden|tray]]");
+            "PATH\\TO\\titled_floor.exe [ROUNDS [office|hidden|tray|floor|sizes]]");
         return e2e::kUsageError;
     }
     const std::string exe_path = argv[1];
@@ -1035,13 +1037,23 @@ int main(int argc, char** argv) {
         LeaveViewerChain();
         return e2e::kPassed;
     }
+    // The rows of one kind alone, to measure them often.
+    const bool floor_only = std::strcmp(only, "floor") == 0;
+    const bool sizes_only = std::strcmp(only, "sizes") == 0;
     PrintTableHead(rounds);
     std::vector<Row> rows;
     for (const TextCase& text_case : kTextCases) {
-        rows.push_back(MeasureCase(programs, reader, text_case, rounds));
-        PrintRow(text_case, rows.back());
+        const bool skipped = (floor_only && !text_case.floored) ||
+                             (sizes_only && text_case.format == CF_UNICODETEXT);
+        rows.push_back(skipped ? Row() : MeasureCase(programs, reader, text_case, rounds));
+        if (!skipped) PrintRow(text_case, rows.back());
     }
     PrintParts(rows);
+    if (floor_only || sizes_only) {
+        StopReader(&reader);
+        LeaveViewerChain();
+        return e2e::kPassed;
+    }
     MeasurePaints(exe_path, rounds, kPaintOptions);
     MeasureOffice(exe_path, reader, rounds);
     MeasureHidden(programs, reader, rounds);

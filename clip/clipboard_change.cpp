@@ -7,6 +7,7 @@
 #include "clip/clipboard_rewrite.h"
 #include "clip/clipboard_text.h"
 #include "clip/fix_undo.h"
+#include "clip/format_list.h"
 #include "clip/format_names.h"
 #include "clip/kept_text.h"
 #include "clip/private_content.h"
@@ -36,7 +37,6 @@ bool PlainTextIsLong(size_t counted) {
 void KeepPairsOfShortText(TextFix* fix) {
     if (g_viewer.fix_all_text || fix->end == fix->length || PlainTextIsLong(fix->length)) return;
     fix->end = fix->length;
-    fix->tail_removable = 0;
 }
 
 // With the clipboard open, and the text of `format` locked: the trailing
@@ -49,23 +49,17 @@ bool PlanTrailingFix(const TextBlock& text, TextFix* fix) {
     fix->end = g_viewer.fix_all_text ? LengthWithoutLineBreaks(text, fix->length)
                                      : LengthWithoutTrailingPairs(text, fix->length);
     KeepPairsOfShortText(fix);
-    fix->clean = false;
     return fix->end < fix->length;
 }
 
-// With -clean, hidden characters go too, decided from one reading of the
-// whole text before anything is copied; the trailing line breaks that go
-// are those of the cleaned text. A text of nothing but hidden characters
-// and line breaks is left as it is.
-bool PlanCleaningFix(const TextBlock& text, bool oem_text_first, TextFix* fix) {
-    ReadText(text, &fix->reading);
-    fix->read = true;
-    if (!CleaningChangesText(fix->reading)) return false;
-    fix->length = fix->reading.length;
-    fix->clean = true;
-    fix->end = fix->length;
-    fix->tail_removable = 0;
-    if (g_viewer.fix_all_text || oem_text_first) FindCleanedEnd(text, !g_viewer.fix_all_text, fix);
+// With -clean, hidden characters go too, decided from the reading of the
+// whole text made in the pass that cleans it, into a block of the text's
+// size that is then made the size of the text left; the trailing line
+// breaks that go are those the cleaned text ends in. A text of nothing but
+// hidden characters and line breaks is left as it is. True when cleaning
+// changes the text; `fix->clean` is false when there was no memory.
+bool PlanCleaningFix(const TextBlock& text, ClipboardCopy* copy, TextFix* fix) {
+    if (!CleanPlacedText(text, copy)) return CleaningChangesText(fix->reading);
     KeepPairsOfShortText(fix);
     return true;
 }
@@ -87,7 +81,7 @@ bool PlanFix(HWND window, const TextBlock& text, bool oem_text_first, ClipboardC
     copy->fix = fix;
     copy->whole = true;
     PlanOwnerTexts(oem_text_first, copy);
-    if (g_viewer.clean_hidden && PlanCleaningFix(text, oem_text_first, fix)) return true;
+    if (g_viewer.clean_hidden && PlanCleaningFix(text, copy, fix)) return fix->clean;
     copy->whole = g_viewer.fix_all_text;
     return (g_viewer.fix_all_text || oem_text_first) && PlanTrailingFix(text, fix);
 }
@@ -121,7 +115,7 @@ void ShowFixedText(const TextBlock& text, UINT format, HGLOBAL fixed, WCHAR* tit
 // rewrite's announcement, which arrives inside the close, keeps it. True
 // when the text was rewritten; its undo is kept then.
 bool ShowTextTitleAndFix(HWND window) {
-    bool oem_text_first = EnumClipboardFormats(0) == CF_OEMTEXT;
+    bool oem_text_first = NextClipboardFormat(0) == CF_OEMTEXT;
     UINT format = oem_text_first ? CF_OEMTEXT : PlacedTextFormat();
     TextBlock text;
     if (!LockTextBlock(format, &text)) return false;
@@ -131,6 +125,7 @@ bool ShowTextTitleAndFix(HWND window) {
     TextFix fix;
     bool copied = PlanFix(window, text, oem_text_first, &copy, &fix) &&
                   CopyForFixOrAlone(text, format, oem_text_first, &copy);
+    FreePlacedCleaning(&copy);
     g_viewer.copy_kind = copy.kind;
     if (copied) {
         ShowFixedText(text, format, copy.formats[copy.text_at].data, title);
@@ -169,15 +164,20 @@ void SetPrivateTitle(HWND window) {
 // tells that it came.
 bool TryTextPath(HWND window, bool* shown) {
     if (!OpenClipboard(window)) return false;
+    // Listed once for every question below; a rewrite replaces them.
+    FormatListRoom listed;
+    ListClipboardFormats(&listed);
     bool rewritten = false;
     if (ClipboardIsPrivate()) {
         SetPrivateTitle(window);
     } else if (!ClipboardOwnerAnswers(window)) {
+        ForgetClipboardFormats();
         CloseClipboard();
         return false;
     } else {
         rewritten = ShowTextTitleAndFix(window);
     }
+    ForgetClipboardFormats();
     g_viewer.rewrite_closing = rewritten;
     CloseClipboard();
     *shown = rewritten && !g_viewer.rewrite_closing;
@@ -232,8 +232,11 @@ void HandleChange(HWND window, WPARAM wParam, LPARAM lParam) {
         ForgetReplacedFix(window);
         ForgetReading();
         g_viewer.copy_kind = kOrdinaryCopy;
-        g_viewer.current_format =
-            GetPriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
+        // One question for the whole list, not one for each format tried.
+        FormatListRoom listed;
+        ListClipboardFormats(&listed);
+        g_viewer.current_format = PriorityClipboardFormat(g_viewer.priority_list, kPriorityCount);
+        ForgetClipboardFormats();
     }
     bool shown = false;
     if (g_viewer.current_format != CF_TEXT) {
@@ -289,6 +292,7 @@ void ClipboardChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     g_viewer.change_busy = TRUE;
     HandleChange(window, wParam, lParam);
     g_viewer.change_busy = was_busy;
+    if (!was_busy) ForgetNextViewerHung();
 }
 
 void DeferredClipboardChange(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -300,6 +304,7 @@ void RetryClipboardText(HWND window) {
     g_viewer.change_busy = TRUE;
     RetryTextPath(window);
     g_viewer.change_busy = FALSE;
+    ForgetNextViewerHung();
 }
 
 void CancelClipboardRetry(HWND window) {

@@ -19,15 +19,17 @@ void AskWithoutWaiting(HWND owner) {
 
 }  // namespace
 
-// An owner window that is gone rendered its data before it went. Nothing
-// else is taken while the owner is asked: the clipboard is open.
+// An owner window that is gone rendered its data before it went; whether
+// it is there is asked only when it does not answer. Nothing else is taken
+// while the owner is asked: the clipboard is open.
 bool ClipboardOwnerAnswers(HWND window) {
     HWND owner = GetClipboardOwner();
-    if (!owner || owner == window || !IsWindow(owner)) return true;
-    if (owner == g_viewer.owner_asked) return g_viewer.owner_answered;
+    if (!owner || owner == window) return true;
+    if (owner == g_viewer.owner_asked) return g_viewer.owner_answered || !IsWindow(owner);
     DWORD_PTR result;
     if (SendMessageTimeoutA(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                            kOwnerAnswerTimeoutMs, &result)) {
+                            kOwnerAnswerTimeoutMs, &result) ||
+        !IsWindow(owner)) {
         return true;
     }
     AskWithoutWaiting(owner);

@@ -2,6 +2,7 @@
 
 #include "clip/clipboard_blocks.h"
 #include "clip/clipboard_pictures.h"
+#include "clip/format_list.h"
 #include "clip/undo_record.h"
 
 namespace {
@@ -23,7 +24,7 @@ constexpr int kTextAndLocale = 2;
 // the clipboard releases: OLE readers then read the formats themselves.
 constexpr const char* kOleRecordNames[] = {"DataObject", "Ole Private Data",
                                            "Wine Marshalled DataObject"};
-constexpr int kOleRecordKinds = sizeof kOleRecordNames / sizeof kOleRecordNames[0];
+static_assert(sizeof kOleRecordNames / sizeof kOleRecordNames[0] == kOleRecordKinds);
 
 bool IsTextFormat(UINT format) {
     return format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;
@@ -34,17 +35,14 @@ bool IsMemoryFormat(UINT format) {
     return format < kFormatBits && (kMemoryFormats >> format & 1) != 0;
 }
 
-// Each registration asks the platform, so the numbers are asked once a fix,
-// not once for every format listed.
-void RegisterOleRecords(UINT* records) {
+// Each registration asks the platform, and a registered name keeps its
+// number while the platform runs: each is registered once for the run; one
+// that failed is tried again at the next fix.
+bool IsOleRecord(UINT format) {
     for (int kind = 0; kind < kOleRecordKinds; ++kind) {
-        records[kind] = RegisterClipboardFormatA(kOleRecordNames[kind]);
-    }
-}
-
-bool IsOleRecord(const UINT* records, UINT format) {
-    for (int kind = 0; kind < kOleRecordKinds; ++kind) {
-        if (records[kind] == format) return true;
+        UINT& record = g_viewer.ole_formats[kind];
+        if (record == 0) record = RegisterClipboardFormatA(kOleRecordNames[kind]);
+        if (record == format) return true;
     }
     return false;
 }
@@ -81,12 +79,45 @@ const UndoRecord* FindUndoRecord(const FixUndo& undo, UINT format) {
     return nullptr;
 }
 
+// The units of cleaned text that stay, by the rule of the fix.
+size_t CleanedTextKept(const TextBlock& cleaned, TrailingBreaks trailing) {
+    size_t written = cleaned.units;
+    if (trailing == kDropTrailingBreaks) return LengthWithoutLineBreaks(cleaned, written);
+    if (trailing == kDropTrailingPairs) return LengthWithoutTrailingPairs(cleaned, written);
+    return written;
+}
+
+// Cleans `text` in the pass that reads it; the trailing line breaks that go
+// are those the cleaned text ends in, from `fix->end` in the old text.
+bool CleanText(const TextBlock& text, TrailingBreaks trailing, TextFix* fix, UndoRecord* record,
+               CleanedText* cleaned) {
+    fix->clean = CleanWhileReading(text, fix, record, cleaned);
+    if (!fix->clean) return false;
+    fix->end = CleanedTextEnd(text, *fix, *cleaned, CleanedTextKept(cleaned->text, trailing));
+    return true;
+}
+
+// The text placed first as its plan cleaned it, finished with the trailing
+// line breaks that go; cleaned again when a copy that failed freed it.
+HGLOBAL TakeCleanedText(ClipboardCopy* copy, UINT format, const TextBlock& text) {
+    TextFix again;
+    if (!copy->cleaned.block &&
+        !CleanWhileReading(text, &again, &copy->cleaned_undo, &copy->cleaned)) {
+        return nullptr;
+    }
+    UndoRecord* record = NewTextUndo(copy, format);
+    *record = copy->cleaned_undo;
+    copy->cleaned_undo = UndoRecord();
+    return FinishCleanedText(text, *copy->fix, record, &copy->cleaned);
+}
+
 // The text placed first: fixed, or an undo's.
 bool AddPlacedText(ClipboardCopy* copy, UINT format, const TextBlock& text) {
     if (copy->restore) {
         const UndoRecord* record = FindUndoRecord(*copy->restore, format);
         return record && Add(copy, format, RestoreText(*record, text, TextLength(text)));
     }
+    if (copy->fix->clean) return Add(copy, format, TakeCleanedText(copy, format, text));
     return Add(copy, format, MakeFixedText(text, *copy->fix, NewTextUndo(copy, format)));
 }
 
@@ -125,27 +156,31 @@ LCID LocaleOnce(KnownLocale* known) {
     return known->locale;
 }
 
-// The fix of another text its owner placed, by the rule of the text placed
-// first and on its own characters; false when it changes nothing.
-bool PlanOwnerTextFix(const TextBlock& text, const ClipboardCopy& copy, TextFix* fix) {
+// The trailing line breaks' fix of another text its owner placed, by the
+// rule of the text placed first; false when it changes nothing.
+bool PlanOwnerTrailingFix(const TextBlock& text, TrailingBreaks trailing, TextFix* fix) {
     fix->length = TextLength(text);
     fix->end = fix->length;
-    fix->clean = false;
-    fix->tail_removable = 0;
-    if (copy.clean) {
-        ReadText(text, &fix->reading);
-        fix->read = true;
-        fix->clean = CleaningChangesText(fix->reading);
+    if (trailing == kDropTrailingPairs) fix->end = LengthWithoutTrailingPairs(text, fix->length);
+    if (trailing == kDropTrailingBreaks) fix->end = LengthWithoutLineBreaks(text, fix->length);
+    return fix->end < fix->length;
+}
+
+// With -clean, another text its owner placed cleaned on its own characters
+// as it is read. `*changed` is false when cleaning changes nothing; true with
+// nothing made when there is no memory.
+HGLOBAL CleanOwnerText(ClipboardCopy* copy, UINT format, const TextBlock& text, bool* changed) {
+    TextFix fix;
+    UndoRecord record;
+    CleanedText cleaned;
+    *changed = CleanText(text, copy->trailing, &fix, &record, &cleaned);
+    if (!*changed) {
+        *changed = CleaningChangesText(fix.reading);
+        return nullptr;
     }
-    bool pairs_only = copy.trailing == kDropTrailingPairs;
-    if (copy.trailing == kKeepTrailingBreaks) return fix->clean;
-    if (fix->clean) {
-        FindCleanedEnd(text, pairs_only, fix);
-    } else {
-        fix->end = pairs_only ? LengthWithoutTrailingPairs(text, fix->length)
-                              : LengthWithoutLineBreaks(text, fix->length);
-    }
-    return fix->clean || fix->end < fix->length;
+    UndoRecord* kept = NewTextUndo(copy, format);
+    *kept = record;
+    return FinishCleanedText(text, fix, kept, &cleaned);
 }
 
 // The new block of another text its owner placed: fixed as the text placed
@@ -157,8 +192,11 @@ HGLOBAL MakeOwnerText(ClipboardCopy* copy, UINT format, const TextBlock& text, b
         *changed = record != nullptr;
         return record ? RestoreText(*record, text, TextLength(text)) : nullptr;
     }
+    *changed = false;
+    HGLOBAL cleaned = copy->clean ? CleanOwnerText(copy, format, text, changed) : nullptr;
+    if (*changed) return cleaned;
     TextFix fix;
-    *changed = PlanOwnerTextFix(text, *copy, &fix);
+    *changed = PlanOwnerTrailingFix(text, copy->trailing, &fix);
     return *changed ? MakeFixedText(text, fix, NewTextUndo(copy, format)) : nullptr;
 }
 
@@ -190,8 +228,7 @@ bool AddPresenceMarker(ClipboardCopy* copy, UINT format) {
 bool AllCanBePutBack(bool* pictures, EditorMarks* markers) {
     *pictures = false;
     RegisterEditorMarkers();
-    for (UINT format = EnumClipboardFormats(0); format != 0;
-         format = EnumClipboardFormats(format)) {
+    for (UINT format = NextClipboardFormat(0); format != 0; format = NextClipboardFormat(format)) {
         NoteEditorMarker(format, markers);
         if (IsCopiablePicture(format)) {
             *pictures = true;
@@ -238,11 +275,9 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
     unsigned kinds_placed = 0;
     int listed = 0;
     KnownLocale known = {text.locale, !text.wide};
-    UINT ole_records[kOleRecordKinds];
-    RegisterOleRecords(ole_records);
     copy->text_at = -1;
-    for (UINT format = EnumClipboardFormats(0); copied && format != 0;
-         format = EnumClipboardFormats(format)) {
+    for (UINT format = NextClipboardFormat(0); copied && format != 0;
+         format = NextClipboardFormat(format)) {
         ++listed;
         if (format == text_format) {
             copy->text_at = copy->count;
@@ -254,12 +289,12 @@ bool CopyWholeClipboard(const TextBlock& text, UINT text_format, ClipboardCopy* 
             AddLocale(copy, LocaleOnce(&known));
         } else if (IsMadePicture(format, locale_listed, kinds_placed)) {
             continue;
-        } else if (!IsMark(copy->marks, format) && !IsOleRecord(ole_records, format)) {
+        } else if (!IsMark(copy->marks, format) && !IsOleRecord(format)) {
             if (!locale_listed) kinds_placed |= PictureKind(format);
             copied = AddPlacedFormat(copy, format);
         }
     }
-    return copied && copy->text_at >= 0 && listed == CountClipboardFormats();
+    return copied && copy->text_at >= 0 && listed == ClipboardFormatCount();
 }
 
 // With -all, an editor's copy of whole lines or of a block keeps every
@@ -274,14 +309,13 @@ bool LeavesEditorCopyWhole(ClipboardCopy* copy) {
     if (copy->kind == kOrdinaryCopy) return true;
     copy->trailing = kKeepTrailingBreaks;
     copy->fix->end = copy->fix->length;
-    copy->fix->tail_removable = 0;
     return copy->fix->clean;
 }
 
 // The list has room for every format listed and the locale; without -all,
 // for the text and its locale, without counting the formats.
 bool MakeList(ClipboardCopy* copy) {
-    copy->room = copy->whole ? CountClipboardFormats() + 1 : kTextAndLocale;
+    copy->room = copy->whole ? ClipboardFormatCount() + 1 : kTextAndLocale;
     copy->count = 0;
     copy->text_at = 0;
     copy->list = GlobalAlloc(GMEM_MOVEABLE, copy->room * sizeof(CopiedFormat));
@@ -340,6 +374,7 @@ bool CopyForFix(const TextBlock& text, UINT format, ClipboardCopy* copy) {
     if (!copied) {
         FreeCopy(copy);
         FreeTextUndos(copy->undo, &copy->undo_count);
+        FreePlacedCleaning(copy);
     }
     return copied;
 }
@@ -359,4 +394,13 @@ bool PlaceClipboardCopy(ClipboardCopy* copy) {
     FreeCopy(copy);
     if (!placed && emptied) EmptyClipboard();
     return placed;
+}
+
+bool CleanPlacedText(const TextBlock& text, ClipboardCopy* copy) {
+    return CleanText(text, copy->trailing, copy->fix, &copy->cleaned_undo, &copy->cleaned);
+}
+
+void FreePlacedCleaning(ClipboardCopy* copy) {
+    FreeCleanedText(&copy->cleaned);
+    FreeUndoRecord(&copy->cleaned_undo);
 }

@@ -35,11 +35,15 @@ struct ClipboardCopy {
     // Every format goes back (-all, cleaning, an undo of either), not only
     // the OEM text and its locale.
     bool whole = false;
-    // The text placed first is made by `fix`. Every other text format its
-    // owner placed is fixed alike, by `trailing` and `clean`; what went from
-    // each text changed is recorded in `undo`. Or the copy is an undo's:
-    // `restore` puts back what its fix took from each text.
+    // The text placed first is made by `fix`, or, cleaned, taken from
+    // `cleaned`, made as it was read, with `cleaned_undo` of what went.
+    // Every other text format its owner placed is fixed alike, by
+    // `trailing` and `clean`; what went from each text changed is recorded
+    // in `undo`. Or the copy is an undo's: `restore` puts back what its fix
+    // took from each text.
     TextFix* fix = nullptr;
+    CleanedText cleaned;
+    UndoRecord cleaned_undo;
     TrailingBreaks trailing = kKeepTrailingBreaks;
     bool clean = false;
     TextUndo undo[kTextFormatKinds];
@@ -58,6 +62,15 @@ size_t LengthWithoutTrailingPairs(const TextBlock& text, size_t length);
 // With -all: the length of the text once its trailing line breaks are gone,
 // CR and LF in any mix; `length` when nothing else would be left.
 size_t LengthWithoutLineBreaks(const TextBlock& text, size_t length);
+
+// With -clean, before the copy: `text`, placed first as `format`, cleaned
+// in the pass that reads it into `copy->fix->reading`, and the trailing line
+// breaks that go by `copy->trailing` found in the cleaned text. False, with
+// nothing held, when cleaning changes nothing or there is no memory.
+bool CleanPlacedText(const TextBlock& text, ClipboardCopy* copy);
+
+// The cleaned text and its record, when the copy did not take them.
+void FreePlacedCleaning(ClipboardCopy* copy);
 
 // With the clipboard open and `text`, the block of text `format`, locked:
 // copies of what the fix puts back, the text as `copy` says. Unless whole,

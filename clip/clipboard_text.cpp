@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "clip/clipboard_blocks.h"
+#include "clip/format_list.h"
 
 namespace {
 
@@ -87,8 +88,7 @@ UINT TextCodePage(UINT format, LCID locale) {
 }  // namespace
 
 UINT PlacedTextFormat() {
-    for (UINT format = EnumClipboardFormats(0); format != 0;
-         format = EnumClipboardFormats(format)) {
+    for (UINT format = NextClipboardFormat(0); format != 0; format = NextClipboardFormat(format)) {
         if (format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT) return format;
     }
     return CF_TEXT;
@@ -100,8 +100,8 @@ UINT PlacedTextFormat() {
 // placed after a placed locale cannot be told from a derived one.
 bool PlainTextIsFromOemText() {
     bool locale_listed = false;
-    for (UINT format = EnumClipboardFormats(CF_OEMTEXT); format != 0;
-         format = EnumClipboardFormats(format)) {
+    for (UINT format = NextClipboardFormat(CF_OEMTEXT); format != 0;
+         format = NextClipboardFormat(format)) {
         if (format == CF_LOCALE) locale_listed = true;
         if (format == CF_TEXT) return locale_listed;
         if (format == CF_UNICODETEXT) return false;

@@ -21,60 +21,6 @@ size_t UnitSize(const TextBlock& text) {
     return text.wide ? sizeof(WCHAR) : 1;
 }
 
-// Whether a two-byte character ends at `at`, a character's end: the bytes
-// before it that can lead pair up from the last one that cannot, which
-// ends a character whatever it is.
-bool EndsTwoByteCharacter(const TextBlock& text, size_t at) {
-    if (!text.two_byte || at < 2) return false;
-    size_t leads = 0;
-    for (size_t before = at - 1; before > 0 && text.lead_byte[TextUnit(text, before - 1)];
-         --before) {
-        ++leads;
-    }
-    return leads % 2 == 1;
-}
-
-// The character that ends at `at`: a pair whole, a two-byte character by
-// its lead byte. Returns where it starts.
-size_t PreviousCharacter(const TextBlock& text, size_t at, uint32_t* code_point) {
-    size_t start = at - 1;
-    if (!text.wide && EndsTwoByteCharacter(text, at)) --start;
-    if (text.wide && start > 0) {
-        if (IsLowSurrogate(static_cast<WCHAR>(TextUnit(text, start))) &&
-            IsHighSurrogate(static_cast<WCHAR>(TextUnit(text, start - 1)))) {
-            --start;
-        }
-    }
-    if (text.wide) {
-        DecodeUnits(static_cast<const WCHAR*>(text.data), text.units, start, code_point);
-    } else {
-        *code_point = TextUnit(text, start);
-    }
-    return start;
-}
-
-// Where a run of removable characters that ends at `at` starts, `at` when
-// the character before it stays. Tags of a subdivision flag stay.
-size_t RemovableRunStart(const TextBlock& text, size_t at) {
-    uint32_t code_point;
-    size_t start = PreviousCharacter(text, at, &code_point);
-    if (!text.wide) return ClassifyByteText(code_point) == kControlCharacter ? start : at;
-    HiddenKind kind = ClassifyCodePoint(code_point);
-    if (CleanActionOf(code_point, kind) != kRemove) return at;
-    if (kind != kTagCharacter) return start;
-    size_t run = start;
-    while (run > 0) {
-        size_t before = PreviousCharacter(text, run, &code_point);
-        if (ClassifyCodePoint(code_point) != kTagCharacter) break;
-        run = before;
-    }
-    if (run == 0) return run;
-    PreviousCharacter(text, run, &code_point);
-    if (code_point != kWavingBlackFlag) return run;
-    size_t flag_end = FlagTagsEnd(text, run);
-    return flag_end >= at ? at : flag_end;
-}
-
 bool Record(Writer* writer, unsigned unit, bool replaced) {
     writer->recorded =
         writer->recorded &&
@@ -101,100 +47,167 @@ void RecordRemoved(const TextBlock& text, size_t from, size_t to, Writer* writer
     for (size_t at = from; at < to; ++at) Record(writer, TextUnit(text, at), false);
 }
 
-// One character of plain or OEM text at `at` that may be hidden; returns
-// where it ends. A two-byte character is text, and so is its lead byte
-// alone when the trailing line breaks start behind it, at `end`.
-size_t CleanByteCharacter(const TextBlock& text, size_t at, size_t end, Writer* writer) {
-    size_t next = NextCharacter(text, at);
-    if (next - at == 1 && ClassifyByteText(TextUnit(text, at)) == kControlCharacter) {
-        RecordRemoved(text, at, next, writer);
-        return next;
-    }
-    next = next < end ? next : end;
-    CopyRun(text, at, next, writer);
-    return next;
-}
+// The first edits' room; a record of more grows as it is written.
+constexpr size_t kFirstEdits = 64;
 
-// One character of Unicode text at `at` that may be hidden; returns where it ends.
-size_t CleanCharacter(const TextBlock& text, size_t at, size_t length, Writer* writer) {
-    uint32_t code_point;
-    size_t next = DecodeUnits(static_cast<const WCHAR*>(text.data), length, at, &code_point);
-    switch (CleanActionOf(code_point, ClassifyCodePoint(code_point))) {
-        case kRemove:
-            RecordRemoved(text, at, next, writer);
-            return next;
-        case kMakeSpace:
-            if (!HasRoom(writer, 1) || !Record(writer, TextUnit(text, at), true)) return next;
+// The line break or the character at `at` as the reading finds it: what it
+// counts as removed goes, what it counts as made a space becomes one, the
+// rest is copied. Returns where it ends.
+size_t CleanLookedAt(const TextBlock& text, size_t at, TextReading* reading, Writer* writer) {
+    size_t removable = reading->removable;
+    size_t spaces = reading->spaces_made;
+    size_t end = ReadLookedAt(text, at, reading);
+    if (reading->removable != removable) {
+        RecordRemoved(text, at, end, writer);
+    } else if (reading->spaces_made != spaces) {
+        // Only Unicode text has characters made spaces.
+        if (HasRoom(writer, 1) && Record(writer, TextUnit(text, at), true)) {
             reinterpret_cast<WCHAR*>(writer->to)[writer->written++] = kSpace;
-            return next;
-        default:
-            if (code_point == kWavingBlackFlag) next = FlagTagsEnd(text, next);
-            CopyRun(text, at, next, writer);
-            return next;
+        }
+    } else {
+        CopyRun(text, at, end, writer);
     }
+    return end;
 }
 
-// Ordinary runs are copied whole; only what may be hidden is looked at.
-void CleanUnits(const TextBlock& text, const TextFix& fix, Writer* writer) {
-    size_t at = fix.reading.first_cleaned < fix.end ? fix.reading.first_cleaned : fix.end;
-    CopyRun(text, 0, at, writer);
-    while (at < fix.end && writer->recorded) {
-        size_t next = NextUnitToLookAt(text, at, fix.end);
-        CopyRun(text, at, next, writer);
-        if (next >= fix.end) break;
-        at = text.wide ? CleanCharacter(text, next, fix.length, writer)
-                       : CleanByteCharacter(text, next, fix.end, writer);
+// Where the last unit written that is not a line break ends, and the
+// record there. A lead byte takes the line break after it along as one character, but
+// the trailing line breaks are the bytes' own: they may start behind it,
+// so the tail does, the lead byte copied without an edit. A line break
+// ends a written run of plain or OEM text only so.
+void MarkTail(const TextBlock& text, const Writer& writer, size_t read, CleanedText* cleaned) {
+    cleaned->tail_read = read;
+    cleaned->tail_written = writer.written;
+    cleaned->tail_last_edit = writer.last_edit;
+    cleaned->tail_record_size = writer.record->size;
+    cleaned->tail_removed = writer.record->removed;
+    if (text.wide || !IsLineBreak(TextUnit(text, read - 1))) return;
+    cleaned->tail_read = read - 1;
+    --cleaned->tail_written;
+}
+
+// The reading's own pass, writing as it goes: runs of ordinary text are
+// copied whole. Returns the text's length.
+size_t CleanWholeText(const TextBlock& text, TextReading* reading, Writer* writer,
+                      CleanedText* cleaned) {
+    size_t at = 0;
+    while (at < text.units && writer->recorded) {
+        size_t next = NextUnitToLookAt(text, at, text.units);
+        if (next != at) {
+            CopyRun(text, at, next, writer);
+            reading->ending = kEndsInNoBreak;
+            at = next;
+            MarkTail(text, *writer, at, cleaned);
+            continue;
+        }
+        unsigned unit = TextUnit(text, at);
+        if (unit == 0) break;
+        size_t written = writer->written;
+        at = CleanLookedAt(text, at, reading, writer);
+        if (!IsLineBreak(unit) && writer->written != written) MarkTail(text, *writer, at, cleaned);
     }
+    return at;
+}
+
+void FreeCleanedBlock(HGLOBAL block, bool locked) {
+    if (locked) GlobalUnlock(block);
+    if (block) GlobalFree(block);
 }
 
 }  // namespace
 
-void FindCleanedEnd(const TextBlock& text, bool pairs_only, TextFix* fix) {
-    size_t at = fix->length;
-    size_t removable = 0;
-    bool after_pair = true;  // what follows `at` is whole CR LF pairs
-    fix->end = fix->length;
-    fix->tail_removable = 0;
-    while (at > 0) {
-        size_t run = RemovableRunStart(text, at);
-        if (run < at) {
-            removable += at - run;
-            at = run;
-            continue;
-        }
-        unsigned unit = TextUnit(text, at - 1);
-        if (!IsLineBreak(unit)) break;
-        --at;
-        if (pairs_only) {
-            bool expected = after_pair ? unit == kLineFeed : unit == kCarriageReturn;
-            if (!expected) break;
-            after_pair = !after_pair;
-            if (!after_pair) continue;
-        }
-        fix->end = at;
-        fix->tail_removable = removable;
-    }
-}
-
 HGLOBAL MakeFixedText(const TextBlock& text, const TextFix& fix, UndoRecord* record) {
-    size_t removed = fix.clean ? fix.reading.removable - fix.tail_removable : 0;
-    size_t kept = fix.end - removed;
-    size_t edits = fix.length - fix.end + removed + (fix.clean ? fix.reading.spaces_made : 0);
-    if (!StartUndoRecord(record, edits, fix.length)) return nullptr;
-    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, (kept + 1) * UnitSize(text));
+    if (!StartUndoRecord(record, fix.length - fix.end, fix.length)) return nullptr;
+    HGLOBAL block = GlobalAlloc(kSharedBlockFlags, (fix.end + 1) * UnitSize(text));
     char* to = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
-    Writer writer = {to, kept, 0, 0, record, to != nullptr};
-    if (to && fix.clean) CleanUnits(text, fix, &writer);
-    if (to && !fix.clean) CopyRun(text, 0, fix.end, &writer);
-    if (to) RecordRemoved(text, fix.end, fix.length, &writer);
-    bool made = writer.recorded && writer.written == kept;
+    Writer writer = {to, fix.end, 0, 0, record, to != nullptr};
     if (to) {
-        std::memset(to + kept * UnitSize(text), 0, UnitSize(text));
+        CopyRun(text, 0, fix.end, &writer);
+        RecordRemoved(text, fix.end, fix.length, &writer);
+        std::memset(to + fix.end * UnitSize(text), 0, UnitSize(text));
         GlobalUnlock(block);
     }
     FinishUndoRecord(record);
-    if (made) return block;
+    if (writer.recorded) return block;
     if (block) GlobalFree(block);
     FreeUndoRecord(record);
     return nullptr;
+}
+
+bool CleanWhileReading(const TextBlock& text, TextFix* fix, UndoRecord* record,
+                       CleanedText* cleaned) {
+    *cleaned = CleanedText();
+    fix->read = true;
+    fix->reading = TextReading();
+    HGLOBAL block = nullptr;
+    char* to = nullptr;
+    if (StartUndoRecord(record, kFirstEdits, text.units)) {
+        block = GlobalAlloc(kSharedBlockFlags, (text.units + 1) * UnitSize(text));
+        to = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    }
+    Writer writer = {to, text.units, 0, 0, record, to != nullptr};
+    if (to) FinishReading(CleanWholeText(text, &fix->reading, &writer, cleaned), &fix->reading);
+    if (!writer.recorded || !CleaningChangesText(fix->reading)) {
+        FreeCleanedBlock(block, to != nullptr);
+        FreeUndoRecord(record);
+        if (!writer.recorded) ReadText(text, &fix->reading);
+        return false;
+    }
+    fix->length = fix->reading.length;
+    fix->end = fix->length;
+    cleaned->block = block;
+    cleaned->text = text;
+    cleaned->text.handle = block;
+    cleaned->text.data = to;
+    cleaned->text.units = writer.written;
+    return true;
+}
+
+size_t CleanedTextEnd(const TextBlock& text, const TextFix& fix, const CleanedText& cleaned,
+                      size_t kept) {
+    size_t written = cleaned.tail_written;
+    for (size_t at = cleaned.tail_read; at < fix.length; ++at) {
+        if (!IsLineBreak(TextUnit(text, at))) continue;
+        if (written >= kept) return at;
+        ++written;
+    }
+    return fix.length;
+}
+
+// The record is taken back to where the trailing breaks start, and their
+// part of the old text walked again: a break before `fix.end` is kept, and
+// every other unit there was removed.
+HGLOBAL FinishCleanedText(const TextBlock& text, const TextFix& fix, UndoRecord* record,
+                          CleanedText* cleaned) {
+    char* to = static_cast<char*>(const_cast<void*>(cleaned->text.data));
+    Writer writer = {
+        to, cleaned->text.units, cleaned->tail_written, cleaned->tail_last_edit, record, true};
+    record->size = cleaned->tail_record_size;
+    record->removed = cleaned->tail_removed;
+    for (size_t at = cleaned->tail_read; at < fix.length && writer.recorded; ++at) {
+        unsigned unit = TextUnit(text, at);
+        if (IsLineBreak(unit) && at < fix.end && writer.written < writer.room) {
+            ++writer.written;
+            continue;
+        }
+        Record(&writer, unit, false);
+    }
+    size_t unit = UnitSize(text);
+    size_t kept = writer.written;
+    std::memset(to + kept * unit, 0, unit);
+    GlobalUnlock(cleaned->block);
+    FinishUndoRecord(record);
+    // Exactly the text left and its terminator: the X side trusts block sizes.
+    HGLOBAL block =
+        writer.recorded ? GlobalReAlloc(cleaned->block, (kept + 1) * unit, GMEM_MOVEABLE) : nullptr;
+    if (!block) GlobalFree(cleaned->block);
+    *cleaned = CleanedText();
+    if (block) return block;
+    FreeUndoRecord(record);
+    return nullptr;
+}
+
+void FreeCleanedText(CleanedText* cleaned) {
+    FreeCleanedBlock(cleaned->block, cleaned->block != nullptr);
+    *cleaned = CleanedText();
 }

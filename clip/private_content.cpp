@@ -2,6 +2,7 @@
 
 #include "clip/clipboard_blocks.h"
 #include "clip/clipboard_owner.h"
+#include "clip/format_list.h"
 
 namespace {
 
@@ -14,14 +15,22 @@ constexpr const char* kMarkNames[kMarkKinds] = {
 constexpr int kPrivateMarkKinds = kMarkKinds - kHistoryMarkKinds;
 
 // A failed registration is tried again at the next use.
-bool IsAvailable(int kind, UINT* format) {
+UINT MarkFormat(int kind) {
     UINT& registered = g_viewer.mark_formats[kind];
     if (registered == 0) registered = RegisterClipboardFormatA(kMarkNames[kind]);
-    *format = registered;
-    return *format != 0 && IsClipboardFormatAvailable(*format);
+    return registered;
+}
+
+bool IsAvailable(int kind, UINT* format) {
+    *format = MarkFormat(kind);
+    return *format != 0 && ClipboardHasFormat(*format);
 }
 
 }  // namespace
+
+void RegisterMarkFormats() {
+    for (int kind = 0; kind < kMarkKinds; ++kind) MarkFormat(kind);
+}
 
 bool ClipboardIsPrivate() {
     UINT format;

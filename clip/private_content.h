@@ -5,6 +5,9 @@
 
 #include "clip/viewer_state.h"
 
+// Registers the marks' names, once for the run, before any change comes.
+void RegisterMarkFormats();
+
 // Whether the clipboard holds a mark that asks viewers and managers to leave
 // its content alone. Reads no data, so it needs no open clipboard.
 bool ClipboardIsPrivate();

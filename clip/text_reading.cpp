@@ -35,13 +35,23 @@ constexpr unsigned kLastEmbedding = 0x202F;
 constexpr unsigned kFirstInvisibleOperator = 0x205F;
 constexpr unsigned kLastInvisibleOperator = 0x206F;
 
-// Four UTF-16 units of printable ASCII: most of most texts, passed over a
-// word at a time. A unit below 0x20 borrows into its top bit; one above
-// 0x7E carries into it or has it set already.
-bool IsPrintableAsciiWord(uint64_t word) {
-    uint64_t below = (word - kFirstPrintable * kUnitOnes) & ~word & kUnitTops;
-    uint64_t above = ((word + (0x7FFF - kLastAscii) * kUnitOnes) | word) & kUnitTops;
-    return (below | above) == 0;
+// The top bit of each of four UTF-16 units below 0x8000 that lies from
+// `first` to `last`: each side is taken from a unit with its top bit set
+// or from the top bit alone, so that no unit borrows from the next.
+uint64_t UnitsWithin(uint64_t word, unsigned first, unsigned last) {
+    uint64_t from_first = (word | kUnitTops) - first * kUnitOnes;
+    uint64_t to_last = (kUnitTops + last * kUnitOnes) - word;
+    return from_first & to_last & kUnitTops;
+}
+
+// Four UTF-16 units of printable ASCII, or of the letters from Latin-1's
+// to Hebrew's: most of most texts of those scripts, passed over a word at
+// a time.
+bool IsShownWord(uint64_t word) {
+    if (word & kUnitTops) return false;
+    uint64_t shown = UnitsWithin(word, kFirstPrintable, kLastAscii) |
+                     UnitsWithin(word, kSoftHyphenUnit + 1, kArabicLetterMark - 1);
+    return shown == kUnitTops;
 }
 
 // Eight bytes of printable ASCII, so none leads a two-byte character: a
@@ -139,17 +149,21 @@ bool IsPlainByte(unsigned char byte) {
 }
 
 // Passes over the characters from `at` that are shown as themselves:
-// printable ASCII a word at a time, then a unit at a time, without a call
-// for each, up to one that may be hidden or end a line.
+// words of printable ASCII and the scripts up to Hebrew at once, other
+// units one at a time, without a call for each, up to one that may be
+// hidden or end a line.
 size_t SkipShownWideText(const WCHAR* units, size_t at, size_t end) {
     uint64_t word;
-    while (at + kWordUnits <= end) {
-        std::memcpy(&word, units + at, sizeof word);
-        if (!IsPrintableAsciiWord(word)) break;
-        at += kWordUnits;
+    for (;;) {
+        while (at + kWordUnits <= end) {
+            std::memcpy(&word, units + at, sizeof word);
+            if (!IsShownWord(word)) break;
+            at += kWordUnits;
+        }
+        // A unit of another script that is shown, and words again after it.
+        if (at >= end || MayBeHidden(units[at])) return at;
+        ++at;
     }
-    while (at < end && !MayBeHidden(units[at])) ++at;
-    return at;
 }
 
 size_t SkipPlainBytes(const unsigned char* bytes, size_t at, size_t end) {
@@ -196,18 +210,24 @@ void ReadText(const TextBlock& text, TextReading* reading) {
             reading->ending = kEndsInNoBreak;
             continue;
         }
-        unsigned unit = TextUnit(text, at);
-        if (unit == 0) break;
-        if (IsLineBreak(unit)) {
-            ReadBreak(text, &at, reading);
-            continue;
-        }
-        reading->ending = kEndsInNoBreak;
-        at =
-            text.wide ? ReadWideCharacter(text, at, reading) : ReadByteCharacter(text, at, reading);
+        if (TextUnit(text, at) == 0) break;
+        at = ReadLookedAt(text, at, reading);
     }
-    reading->length = at;
-    if (reading->ending == kEndsInNoBreak && at > 0) ++reading->lines;
+    FinishReading(at, reading);
+}
+
+size_t ReadLookedAt(const TextBlock& text, size_t at, TextReading* reading) {
+    if (IsLineBreak(TextUnit(text, at))) {
+        ReadBreak(text, &at, reading);
+        return at;
+    }
+    reading->ending = kEndsInNoBreak;
+    return text.wide ? ReadWideCharacter(text, at, reading) : ReadByteCharacter(text, at, reading);
+}
+
+void FinishReading(size_t length, TextReading* reading) {
+    reading->length = length;
+    if (reading->ending == kEndsInNoBreak && length > 0) ++reading->lines;
 }
 
 void KeepReading(const TextBlock& text, UINT format) {

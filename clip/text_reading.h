@@ -12,6 +12,13 @@
 // Reads the whole text of the block: one pass, nothing read past its end.
 void ReadText(const TextBlock& text, TextReading* reading);
 
+// The steps of ReadText, for a pass that does more at each: the line break
+// or the character that may be hidden at `at`, where NextUnitToLookAt
+// stopped, read into `reading`; returns where it ends. Then, at the text's
+// end, its length and last line.
+size_t ReadLookedAt(const TextBlock& text, size_t at, TextReading* reading);
+void FinishReading(size_t length, TextReading* reading);
+
 // With the clipboard open: reads the block of text `format` into the
 // viewer's reading, which is then of the clipboard's content now.
 void KeepReading(const TextBlock& text, UINT format);

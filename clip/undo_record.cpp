@@ -81,6 +81,18 @@ bool ReplayEdits(const BYTE* bytes, size_t size, const TextBlock& fixed, size_t 
     return true;
 }
 
+// A record started without knowing its count of edits doubles its room.
+bool MakeRoom(UndoRecord* record, size_t bytes) {
+    if (bytes <= record->room - record->size) return true;
+    if (record->room > SIZE_MAX / 2 - bytes) return false;
+    size_t room = record->room * 2 + bytes;
+    void* grown = HeapReAlloc(GetProcessHeap(), 0, record->bytes, room);
+    if (!grown) return false;
+    record->bytes = static_cast<BYTE*>(grown);
+    record->room = room;
+    return true;
+}
+
 }  // namespace
 
 bool StartUndoRecord(UndoRecord* record, size_t edits, size_t length) {
@@ -94,7 +106,7 @@ bool StartUndoRecord(UndoRecord* record, size_t edits, size_t length) {
 }
 
 bool RecordEdit(UndoRecord* record, size_t gap, unsigned unit, bool replaced) {
-    if (record->size + DigitsOf(gap) + kUnitDigits > record->room) return false;
+    if (!MakeRoom(record, DigitsOf(gap) + kUnitDigits)) return false;
     PutNumber(record, gap);
     PutNumber(record, static_cast<size_t>(unit) << 1 | (replaced ? 1 : 0));
     if (!replaced) ++record->removed;

@@ -14,7 +14,8 @@
 bool StartUndoRecord(UndoRecord* record, size_t edits, size_t length);
 
 // One edit: `gap` units kept since the last one, then `unit` removed, or
-// replaced by a space when `replaced`. False when the room is used up.
+// replaced by a space when `replaced`. The room grows when it is used up;
+// false when the heap refuses more.
 bool RecordEdit(UndoRecord* record, size_t gap, unsigned unit, bool replaced);
 
 // Done writing: the record is shrunk to its size.

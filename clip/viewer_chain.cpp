@@ -15,6 +15,17 @@ bool CountedHung(HWND window) {
     return hung && hung(window);
 }
 
+// Asked once while a change is handled: the announcement of the fix's own
+// rewrite, passed on inside the change, comes a moment before it.
+bool NextViewerHung(HWND next) {
+    if (!g_viewer.change_busy) return CountedHung(next);
+    if (g_viewer.hung_asked != next) {
+        g_viewer.hung_asked = next;
+        g_viewer.next_viewer_hung = CountedHung(next);
+    }
+    return g_viewer.next_viewer_hung != FALSE;
+}
+
 // Sent, as the platform sends it, so that the chain behind is whole when
 // the leaving viewer's call returns. A viewer that does not take it in time
 // gets it queued: it may then hear it twice, which the chain's rule makes
@@ -34,7 +45,11 @@ void PassOnToNextViewer(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!next) return;
     if (message == WM_CHANGECBCHAIN) {
         PassOnChainNews(next, wParam, lParam);
-    } else if (!CountedHung(next)) {
+    } else if (!NextViewerHung(next)) {
         SendNotifyMessageA(next, message, wParam, lParam);
     }
+}
+
+void ForgetNextViewerHung() {
+    g_viewer.hung_asked = nullptr;
 }

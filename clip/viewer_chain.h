@@ -15,3 +15,6 @@ constexpr UINT kChainNewsTimeoutMs = 500;
 // timeout gave up on. None is queued for a viewer that the platform counts
 // hung, so that none pile up for it. News of the chain is never lost.
 void PassOnToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
+
+// Once a change has been handled: the next viewer is asked again at the next.
+void ForgetNextViewerHung();

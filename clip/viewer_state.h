@@ -20,6 +20,7 @@ constexpr int kFormatMenuPosition = 2;    // "F&ormat" on the menu bar
 constexpr int kFormatMenuFixedItems = 2;  // "&Default" and the separator
 constexpr int kMarkKinds = 4;             // the private, history and cloud marks
 constexpr int kEditorMarkerKinds = 7;     // editors' marks of line and block copies
+constexpr int kOleRecordKinds = 3;        // "DataObject", "Ole Private Data", Wine's own
 
 // The characters a paint of text drew for the clipboard's content of
 // `sequence`, shown in `format` in a client area of up to `width` x
@@ -174,9 +175,19 @@ struct ViewerState {
     UINT editor_marker_formats[kEditorMarkerKinds] = {};
     // What the editors' marks said of the content at its last fix; with -all only.
     CopyKind copy_kind = kOrdinaryCopy;
+    // OLE's records of the data object behind the formats, likewise.
+    UINT ole_formats[kOleRecordKinds] = {};
     KeptText kept_text;
     TextReading reading;
     FixUndo undo;
+    // The clipboard's formats in its order while a change is handled, in
+    // room on the handler's stack (clip/format_list.h); null while unknown.
+    const UINT* listed_formats = nullptr;
+    int listed_count = 0;
+    // Whether the next viewer is hung, asked once a change: the fix's own
+    // rewrite is passed on inside it, a moment before the change itself.
+    HWND hung_asked = nullptr;
+    BOOL next_viewer_hung = FALSE;
 };
 
 extern ViewerState g_viewer;

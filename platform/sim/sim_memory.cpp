@@ -80,6 +80,19 @@ SIZE_T WINAPI GlobalSize(HGLOBAL block) {
     return found ? found->size : 0;
 }
 
+// A block that is not locked takes its new size exactly, keeping what fits.
+HGLOBAL WINAPI GlobalReAlloc(HGLOBAL block, SIZE_T bytes, UINT) {
+    if (Faulted(Fault::GlobalAlloc)) return nullptr;
+    Block* found = FindBlock(block);
+    if (!found || found->locks > 0 || bytes == 0) return nullptr;
+    char* moved = static_cast<char*>(std::malloc(bytes));
+    if (!moved) return nullptr;
+    std::memcpy(moved, found->bytes.get(), bytes < found->size ? bytes : found->size);
+    found->bytes.reset(moved);
+    found->size = bytes;
+    return block;
+}
+
 HGLOBAL WINAPI GlobalFree(HGLOBAL block) {
     if (!block) return nullptr;
     return sim::internal::FreeBlock(block) ? nullptr : block;

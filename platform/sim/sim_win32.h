@@ -331,6 +331,7 @@ LPVOID WINAPI GlobalLock(HGLOBAL block);
 BOOL WINAPI GlobalUnlock(HGLOBAL block);
 SIZE_T WINAPI GlobalSize(HGLOBAL block);
 HGLOBAL WINAPI GlobalFree(HGLOBAL block);
+HGLOBAL WINAPI GlobalReAlloc(HGLOBAL block, SIZE_T bytes, UINT flags);
 
 // The process's heap: private memory of exactly the size asked for
 HANDLE WINAPI GetProcessHeap(void);

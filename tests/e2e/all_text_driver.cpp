@@ -136,6 +136,29 @@ bool BitmapPrivateOrBreaksOnlyAreLeftAlone(const e2e::Driver& driver) {
            e2e::ExitsWithZero(varnelo);
 }
 
+// More formats than Varnelo lists at once are asked about one by one: a
+// private mark placed last still keeps the text unread, and without it
+// every format comes back in order.
+bool ManyFormatsAreEachLookedAt(const e2e::Driver& driver) {
+    const int kRegistered = 140;
+    Items placed = {{CF_UNICODETEXT, Utf16(L"many\r\n")}};
+    std::vector<UINT> order = {CF_UNICODETEXT};
+    for (int n = 0; n < kRegistered; ++n) {
+        const std::string name = "VarneloMany" + std::to_string(n);
+        order.push_back(RegisterClipboardFormatA(name.c_str()));
+        placed.push_back({order.back(), name});
+    }
+    Items marked = placed;
+    marked.push_back({RegisterClipboardFormatA("Clipboard Viewer Ignore"), "1"});
+    Items left = placed;
+    left[0] = {CF_UNICODETEXT, Utf16(L"many")};
+    order.insert(order.end(), {CF_LOCALE, CF_TEXT, CF_OEMTEXT});
+    e2e::RunningVarnelo varnelo;
+    return e2e::StartWithEmptyClipboard(driver, "-all", &varnelo) &&
+           ExpectLeftAlone(driver, varnelo, marked) &&
+           ExpectFixed(driver, varnelo, {placed, order, left}) && e2e::ExitsWithZero(varnelo);
+}
+
 // --- One cell copied from a spreadsheet ---------------------------------
 // Its pictures are rendered on request; the platform adds the locale, OEM text and DIBs.
 
@@ -517,6 +540,7 @@ const e2e::TestCase kCases[] = {
     {"text_of_every_kind_loses_its_trailing_line_breaks",
      TextOfEveryKindLosesItsTrailingLineBreaks},
     {"bitmap_private_or_breaks_only_are_left_alone", BitmapPrivateOrBreaksOnlyAreLeftAlone},
+    {"many_formats_are_each_looked_at", ManyFormatsAreEachLookedAt},
     {"a_cell_beside_pictures_is_fixed_and_copied_exactly",
      ACellBesidePicturesIsFixedAndCopiedExactly},
     {"editors_copies_of_lines_and_blocks_keep_their_line_breaks",

@@ -53,6 +53,38 @@ TEST_F(HiddenRemoval, HostileTextIsCleanedAndPutBackToTheUnit) {
     }
 }
 
+// The pass that reads the text cleans it into a block made exactly the
+// size of the text left, of one-byte text too; OEM text loses only whole
+// CR LF pairs behind it. Hundreds of edits outgrow the record's first room,
+// and the undo still puts back every unit.
+TEST_F(HiddenRemoval, EveryKindOfTextIsCleanedToExactlyWhatIsLeft) {
+    StartViewer("-normal -clean");
+    std::string bells, letters;
+    std::u16string spaced, spaces;
+    for (int n = 0; n < 700; ++n) {
+        bells += "x\x07";
+        letters += "x";
+        spaced += u"a\u200B\u00A0";
+        spaces += u"a ";
+    }
+    const sim::ClipData cases[][2] = {
+        {{CF_OEMTEXT, WithNul("ab\x07\r\n\x1b\n\r\n")}, {CF_OEMTEXT, WithNul("ab\r\n\n")}},
+        {{CF_OEMTEXT, WithNul(bells + "\r\n\x07")}, {CF_OEMTEXT, WithNul(letters)}},
+        {{CF_TEXT, WithNul("p\x7f\r\n")}, {CF_TEXT, WithNul("p\r\n")}},
+        {{CF_UNICODETEXT, Bytes(spaced + u"\r\n")},
+         {CF_UNICODETEXT, Bytes(spaces + u"\r\n") + std::string(2, '\0')}}};
+    for (const auto& [placed, left] : cases) {
+        SCOPED_TRACE(placed.bytes.substr(0, 16));
+        Place({placed});
+        EXPECT_EQ(sim::ClipboardBlock(left.format), left.bytes);
+        PressCtrlZ();
+        const size_t unit = placed.format == CF_UNICODETEXT ? 2 : 1;
+        EXPECT_EQ(sim::ClipboardBlock(placed.format),
+                  unit == 2 ? placed.bytes + std::string(2, '\0') : placed.bytes);
+        ExpectNothingHeld();
+    }
+}
+
 // Dropping the trailing line break of a large text keeps a few bytes.
 TEST_F(HiddenRemoval, TheUndoOfATrailingBreakFixIsAFewBytes) {
     StartViewer("-normal");

@@ -89,6 +89,11 @@ TEST_F(LocaleTest, TwoByteCharactersAreCountedAndCleanedWhole) {
     EXPECT_EQ(g_viewer.reading.counts[kControlCharacter], 0u);
     SendMessageA(window_, WM_COMMAND, IDM_UNDO_FIX, 0);
     EXPECT_EQ(sim::ClipboardBlock(CF_TEXT), WithNul("x\x81\x01z\a\x93\ny"));
+    // The trailing line breaks are the bytes' own, though a lead byte takes the CR along.
+    Place({{CF_TEXT, WithNul("x\a\x93\r\n")}, {CF_LOCALE, LocaleBytes(0x0411)}});
+    EXPECT_EQ(sim::ClipboardBlock(CF_TEXT), WithNul("x\x93"));
+    SendMessageA(window_, WM_COMMAND, IDM_UNDO_FIX, 0);
+    EXPECT_EQ(sim::ClipboardBlock(CF_TEXT), WithNul("x\a\x93\r\n"));
 }
 
 // The locale's copy cannot be made: the text is fixed all the same. (The
