@@ -50,34 +50,16 @@ void RecordRemoved(const TextBlock& text, size_t from, size_t to, Writer* writer
 // The first edits' room; a record of more grows as it is written.
 constexpr size_t kFirstEdits = 64;
 
-// The line break or the character at `at` as the reading finds it: what it
-// counts as removed goes, what it counts as made a space becomes one, the
-// rest is copied. Returns where it ends.
-size_t CleanLookedAt(const TextBlock& text, size_t at, TextReading* reading, Writer* writer) {
-    size_t removable = reading->removable;
-    size_t spaces = reading->spaces_made;
-    size_t end = ReadLookedAt(text, at, reading);
-    if (reading->removable != removable) {
-        RecordRemoved(text, at, end, writer);
-    } else if (reading->spaces_made != spaces) {
-        // Only Unicode text has characters made spaces.
-        if (HasRoom(writer, 1) && Record(writer, TextUnit(text, at), true)) {
-            reinterpret_cast<WCHAR*>(writer->to)[writer->written++] = kSpace;
-        }
-    } else {
-        CopyRun(text, at, end, writer);
-    }
-    return end;
-}
-
 // Where the last unit written that is not a line break ends, and the
-// record there. A lead byte takes the line break after it along as one character, but
-// the trailing line breaks are the bytes' own: they may start behind it,
-// so the tail does, the lead byte copied without an edit. A line break
-// ends a written run of plain or OEM text only so.
-void MarkTail(const TextBlock& text, const Writer& writer, size_t read, CleanedText* cleaned) {
+// record there; the units kept from `run` to `read` are written as if
+// copied already. A lead byte takes the line break after it along as one
+// character, but the trailing line breaks are the bytes' own: they may start
+// behind it, so the tail does, the lead byte copied without an edit. A line
+// break ends a written run of plain or OEM text only so.
+void MarkTail(const TextBlock& text, const Writer& writer, size_t run, size_t read,
+              CleanedText* cleaned) {
     cleaned->tail_read = read;
-    cleaned->tail_written = writer.written;
+    cleaned->tail_written = writer.written + (read - run);
     cleaned->tail_last_edit = writer.last_edit;
     cleaned->tail_record_size = writer.record->size;
     cleaned->tail_removed = writer.record->removed;
@@ -86,26 +68,51 @@ void MarkTail(const TextBlock& text, const Writer& writer, size_t read, CleanedT
     --cleaned->tail_written;
 }
 
-// The reading's own pass, writing as it goes: runs of ordinary text are
-// copied whole. Returns the text's length.
+// The line break or the character at `at` as the reading finds it: what it
+// counts as removed goes, what it counts as made a space becomes one, and
+// the rest joins the run of units kept, which an edit copies first.
+// Returns where it ends.
+size_t CleanLookedAt(const TextBlock& text, size_t at, size_t* run, TextReading* reading,
+                     Writer* writer, CleanedText* cleaned) {
+    size_t removable = reading->removable;
+    size_t spaces = reading->spaces_made;
+    size_t end = ReadLookedAt(text, at, reading);
+    bool removed = reading->removable != removable;
+    if (!removed && reading->spaces_made == spaces) {
+        if (!IsLineBreak(TextUnit(text, at))) MarkTail(text, *writer, *run, end, cleaned);
+        return end;
+    }
+    CopyRun(text, *run, at, writer);
+    *run = end;
+    if (removed) {
+        RecordRemoved(text, at, end, writer);
+    } else if (HasRoom(writer, 1) && Record(writer, TextUnit(text, at), true)) {
+        // Only Unicode text has characters made spaces.
+        reinterpret_cast<WCHAR*>(writer->to)[writer->written++] = kSpace;
+        MarkTail(text, *writer, end, end, cleaned);
+    }
+    return end;
+}
+
+// The reading's own pass, writing as it goes: what is kept, ordinary text
+// and line breaks alike, is copied a run at a time, up to the next edit.
+// Returns the text's length.
 size_t CleanWholeText(const TextBlock& text, TextReading* reading, Writer* writer,
                       CleanedText* cleaned) {
     size_t at = 0;
+    size_t run = 0;
     while (at < text.units && writer->recorded) {
         size_t next = NextUnitToLookAt(text, at, text.units);
         if (next != at) {
-            CopyRun(text, at, next, writer);
             reading->ending = kEndsInNoBreak;
             at = next;
-            MarkTail(text, *writer, at, cleaned);
+            MarkTail(text, *writer, run, at, cleaned);
             continue;
         }
-        unsigned unit = TextUnit(text, at);
-        if (unit == 0) break;
-        size_t written = writer->written;
-        at = CleanLookedAt(text, at, reading, writer);
-        if (!IsLineBreak(unit) && writer->written != written) MarkTail(text, *writer, at, cleaned);
+        if (TextUnit(text, at) == 0) break;
+        at = CleanLookedAt(text, at, &run, reading, writer, cleaned);
     }
+    CopyRun(text, run, at, writer);
     return at;
 }
 

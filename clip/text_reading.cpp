@@ -4,15 +4,17 @@
 #include <cstdint>
 #include <cstring>
 
+#include <cpuid.h>
+#include <emmintrin.h>
+
 #include "clip/kept_text.h"
 #include "clip/private_content.h"
 #include "clip/status_words.h"
 
 namespace {
 
-constexpr size_t kWordUnits = 4;
-constexpr uint64_t kUnitOnes = 0x0001000100010001ull;
-constexpr uint64_t kUnitTops = 0x8000800080008000ull;
+constexpr size_t kBlockUnits = 8;
+constexpr unsigned kAllShown = 0xFFFF;
 constexpr uint64_t kByteOnes = 0x0101010101010101ull;
 constexpr uint64_t kByteTops = 0x8080808080808080ull;
 constexpr unsigned kTopBit = 0x80;
@@ -35,23 +37,53 @@ constexpr unsigned kLastEmbedding = 0x202F;
 constexpr unsigned kFirstInvisibleOperator = 0x205F;
 constexpr unsigned kLastInvisibleOperator = 0x206F;
 
-// The top bit of each of four UTF-16 units below 0x8000 that lies from
-// `first` to `last`: each side is taken from a unit with its top bit set
-// or from the top bit alone, so that no unit borrows from the next.
-uint64_t UnitsWithin(uint64_t word, unsigned first, unsigned last) {
-    uint64_t from_first = (word | kUnitTops) - first * kUnitOnes;
-    uint64_t to_last = (kUnitTops + last * kUnitOnes) - word;
-    return from_first & to_last & kUnitTops;
+// Printable ASCII and the letters from Latin-1's to Hebrew's: most of most
+// texts of those scripts, none of it hidden.
+bool IsCommonShown(unsigned unit) {
+    return (unit >= kFirstPrintable && unit <= kLastAscii) ||
+           (unit > kSoftHyphenUnit && unit < kArabicLetterMark);
 }
 
-// Four UTF-16 units of printable ASCII, or of the letters from Latin-1's
-// to Hebrew's: most of most texts of those scripts, passed over a word at
-// a time.
-bool IsShownWord(uint64_t word) {
-    if (word & kUnitTops) return false;
-    uint64_t shown = UnitsWithin(word, kFirstPrintable, kLastAscii) |
-                     UnitsWithin(word, kSoftHyphenUnit + 1, kArabicLetterMark - 1);
-    return shown == kUnitTops;
+// Every x86-64 processor has SSE2, and 32-bit Windows from 8 on requires it;
+// older 32-bit processors take the units one at a time.
+bool ProcessorHasSse2() {
+#ifdef __SSE2__
+    return true;
+#else
+    unsigned eax, ebx, ecx, edx;
+    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) != 0;
+#endif
+}
+
+const bool kHasSse2 = ProcessorHasSse2();
+
+// Passes over units for which IsCommonShown holds, eight at a time: a unit
+// lies in a range when its distance from the range's first unit, taken
+// without sign, is no more than the range's width. Stops at the first other
+// unit, or where fewer than eight are left.
+__attribute__((target("sse2"))) size_t SkipCommonShownBlocks(const WCHAR* units, size_t at,
+                                                             size_t end) {
+    const __m128i ascii_first = _mm_set1_epi16(kFirstPrintable);
+    const __m128i ascii_width = _mm_set1_epi16(kLastAscii - kFirstPrintable);
+    const __m128i letters_first = _mm_set1_epi16(kSoftHyphenUnit + 1);
+    const __m128i letters_width = _mm_set1_epi16(kArabicLetterMark - 1 - (kSoftHyphenUnit + 1));
+    const __m128i zero = _mm_setzero_si128();
+    for (; at + kBlockUnits <= end; at += kBlockUnits) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at));
+        __m128i ascii = _mm_subs_epu16(_mm_sub_epi16(block, ascii_first), ascii_width);
+        __m128i letters = _mm_subs_epu16(_mm_sub_epi16(block, letters_first), letters_width);
+        unsigned shown = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi16(ascii, zero), _mm_cmpeq_epi16(letters, zero))));
+        // Two mask bits a unit.
+        if (shown != kAllShown) return at + __builtin_ctz(~shown) / sizeof(WCHAR);
+    }
+    return at;
+}
+
+size_t SkipCommonShown(const WCHAR* units, size_t at, size_t end) {
+    if (kHasSse2) at = SkipCommonShownBlocks(units, at, end);
+    while (at < end && IsCommonShown(units[at])) ++at;
+    return at;
 }
 
 // Eight bytes of printable ASCII, so none leads a two-byte character: a
@@ -148,19 +180,13 @@ bool IsPlainByte(unsigned char byte) {
     return byte >= kFirstPrintable && byte != kDelete;
 }
 
-// Passes over the characters from `at` that are shown as themselves:
-// words of printable ASCII and the scripts up to Hebrew at once, other
-// units one at a time, without a call for each, up to one that may be
-// hidden or end a line.
+// Passes over the characters from `at` that are shown as themselves: the
+// common ones many at a time, other units one at a time, up to one that may
+// be hidden or end a line.
 size_t SkipShownWideText(const WCHAR* units, size_t at, size_t end) {
-    uint64_t word;
     for (;;) {
-        while (at + kWordUnits <= end) {
-            std::memcpy(&word, units + at, sizeof word);
-            if (!IsShownWord(word)) break;
-            at += kWordUnits;
-        }
-        // A unit of another script that is shown, and words again after it.
+        at = SkipCommonShown(units, at, end);
+        // A unit of another script that is shown, and common ones again after it.
         if (at >= end || MayBeHidden(units[at])) return at;
         ++at;
     }

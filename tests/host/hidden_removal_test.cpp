@@ -56,23 +56,31 @@ TEST_F(HiddenRemoval, HostileTextIsCleanedAndPutBackToTheUnit) {
 // The pass that reads the text cleans it into a block made exactly the
 // size of the text left, of one-byte text too; OEM text loses only whole
 // CR LF pairs behind it. Hundreds of edits outgrow the record's first room,
-// and the undo still puts back every unit.
+// and the undo still puts back every unit. Ordinary text read many units
+// at a time stops at a hidden character or a break wherever it stands.
 TEST_F(HiddenRemoval, EveryKindOfTextIsCleanedToExactlyWhatIsLeft) {
     StartViewer("-normal -clean");
     std::string bells, letters;
-    std::u16string spaced, spaces;
+    std::u16string spaced, spaces, runs, runs_left;
     for (int n = 0; n < 700; ++n) {
         bells += "x\x07";
         letters += "x";
         spaced += u"a\u200B\u00A0";
         spaces += u"a ";
     }
+    for (int n = 0; n < 40; ++n) {
+        const std::u16string run(n % 19, n % 2 ? u'\u0436' : u'q');
+        runs += run + (n % 3 ? u"\u200B" : u"\r\n");
+        runs_left += run + (n % 3 ? u"" : u"\r\n");
+    }
     const sim::ClipData cases[][2] = {
         {{CF_OEMTEXT, WithNul("ab\x07\r\n\x1b\n\r\n")}, {CF_OEMTEXT, WithNul("ab\r\n\n")}},
         {{CF_OEMTEXT, WithNul(bells + "\r\n\x07")}, {CF_OEMTEXT, WithNul(letters)}},
         {{CF_TEXT, WithNul("p\x7f\r\n")}, {CF_TEXT, WithNul("p\r\n")}},
         {{CF_UNICODETEXT, Bytes(spaced + u"\r\n")},
-         {CF_UNICODETEXT, Bytes(spaces + u"\r\n") + std::string(2, '\0')}}};
+         {CF_UNICODETEXT, Bytes(spaces + u"\r\n") + std::string(2, '\0')}},
+        {{CF_UNICODETEXT, Bytes(runs + u"x")},
+         {CF_UNICODETEXT, Bytes(runs_left + u"x") + std::string(2, '\0')}}};
     for (const auto& [placed, left] : cases) {
         SCOPED_TRACE(placed.bytes.substr(0, 16));
         Place({placed});
