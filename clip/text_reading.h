@@ -43,7 +43,7 @@ size_t FlagTagsEnd(const TextBlock& text, size_t at);
 
 // Where the first unit from `at` on, before `end`, stands that may be
 // hidden or a line break; `end` when there is none. Ordinary text is
-// passed over a word at a time, two-byte characters whole: one that would
+// passed over many units at a time, two-byte characters whole: one that would
 // cross `end` stops it too.
 size_t NextUnitToLookAt(const TextBlock& text, size_t at, size_t end);
 
