@@ -35,6 +35,9 @@ bool HasRoom(Writer* writer, size_t units) {
     return writer->recorded;
 }
 
+// A repeat of fewer units takes no fewer bytes than the units themselves.
+constexpr size_t kShortestRepeat = 2;
+
 void CopyRun(const TextBlock& text, size_t from, size_t to, Writer* writer) {
     size_t unit = UnitSize(text);
     if (!HasRoom(writer, to - from)) return;
@@ -43,8 +46,27 @@ void CopyRun(const TextBlock& text, size_t from, size_t to, Writer* writer) {
     writer->written += to - from;
 }
 
+// Units from `at` up to `to` that are each the one `kRepeatDistance` before.
+size_t RepeatedUnits(const TextBlock& text, size_t at, size_t to) {
+    size_t from = at;
+    while (at < to && TextUnit(text, at) == TextUnit(text, at - kRepeatDistance)) ++at;
+    return at - from;
+}
+
+// Removed units that repeat those before them, as a run of line breaks
+// does, are recorded as one edit.
 void RecordRemoved(const TextBlock& text, size_t from, size_t to, Writer* writer) {
-    for (size_t at = from; at < to; ++at) Record(writer, TextUnit(text, at), false);
+    for (size_t at = from; at < to && writer->recorded;) {
+        size_t repeated = at - from >= kRepeatDistance ? RepeatedUnits(text, at, to) : 0;
+        if (repeated < kShortestRepeat) {
+            Record(writer, TextUnit(text, at++), false);
+            continue;
+        }
+        writer->recorded =
+            RecordRepeat(writer->record, writer->written - writer->last_edit, repeated);
+        writer->last_edit = writer->written;
+        at += repeated;
+    }
 }
 
 // The first edits' room; a record of more grows as it is written.
@@ -124,7 +146,10 @@ void FreeCleanedBlock(HGLOBAL block, bool locked) {
 }  // namespace
 
 HGLOBAL MakeFixedText(const TextBlock& text, const TextFix& fix, UndoRecord* record) {
-    if (!StartUndoRecord(record, fix.length - fix.end, fix.length)) return nullptr;
+    size_t edits = fix.length - fix.end;
+    if (!StartUndoRecord(record, edits < kFirstEdits ? edits : kFirstEdits, fix.length)) {
+        return nullptr;
+    }
     HGLOBAL block = GlobalAlloc(kSharedBlockFlags, (fix.end + 1) * UnitSize(text));
     char* to = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
     Writer writer = {to, fix.end, 0, 0, record, to != nullptr};
@@ -191,14 +216,16 @@ HGLOBAL FinishCleanedText(const TextBlock& text, const TextFix& fix, UndoRecord*
         to, cleaned->text.units, cleaned->tail_written, cleaned->tail_last_edit, record, true};
     record->size = cleaned->tail_record_size;
     record->removed = cleaned->tail_removed;
-    for (size_t at = cleaned->tail_read; at < fix.length && writer.recorded; ++at) {
+    size_t at = cleaned->tail_read;
+    for (; at < fix.end && writer.recorded; ++at) {
         unsigned unit = TextUnit(text, at);
-        if (IsLineBreak(unit) && at < fix.end && writer.written < writer.room) {
+        if (IsLineBreak(unit) && writer.written < writer.room) {
             ++writer.written;
             continue;
         }
         Record(&writer, unit, false);
     }
+    RecordRemoved(text, at, fix.length, &writer);
     size_t unit = UnitSize(text);
     size_t kept = writer.written;
     std::memset(to + kept * unit, 0, unit);

@@ -10,7 +10,14 @@ namespace {
 constexpr unsigned kDigitBits = 7;
 constexpr BYTE kDigitMask = 0x7F;
 constexpr BYTE kMoreDigits = 0x80;
-// A UTF-16 unit and the replaced bit take 17 bits: three digits.
+// An edit's second number is its unit, or a repeat's count, above the
+// edit's kind.
+constexpr unsigned kKindBits = 2;
+constexpr size_t kKindMask = 3;
+constexpr size_t kRemoved = 0;
+constexpr size_t kReplaced = 1;
+constexpr size_t kRepeated = 2;
+// A UTF-16 unit and its kind take 18 bits: three digits.
 constexpr size_t kUnitDigits = 3;
 
 size_t DigitsOf(size_t value) {
@@ -57,6 +64,14 @@ void PutUnit(char* to, size_t* written, unsigned value, bool wide) {
     ++*written;
 }
 
+// Puts back `count` units, each the one `kRepeatDistance` before it.
+void RepeatUnits(char* to, size_t* written, size_t count, bool wide) {
+    size_t unit = wide ? sizeof(WCHAR) : 1;
+    for (size_t n = 0; n < count; ++n, ++*written) {
+        std::memcpy(to + *written * unit, to + (*written - kRepeatDistance) * unit, unit);
+    }
+}
+
 // Walks the record over the fixed text into `to`, of `total` units; false
 // when an edit lies outside the text.
 bool ReplayEdits(const BYTE* bytes, size_t size, const TextBlock& fixed, size_t length, char* to,
@@ -67,14 +82,20 @@ bool ReplayEdits(const BYTE* bytes, size_t size, const TextBlock& fixed, size_t 
         if (!GetNumber(bytes, size, &at, &gap) || !GetNumber(bytes, size, &at, &value)) {
             return false;
         }
-        bool replaced = value & 1;
-        if (gap > length - read || written + gap + 1 > total ||
-            (replaced && gap == length - read)) {
+        size_t kind = value & kKindMask;
+        size_t count = kind == kRepeated ? value >> kKindBits : 1;
+        if (kind > kRepeated || gap > length - read || count > total - written ||
+            gap > total - written - count || (kind == kReplaced && gap == length - read) ||
+            (kind == kRepeated && written + gap < kRepeatDistance)) {
             return false;
         }
         CopyUnits(fixed, &read, to, &written, gap);
-        PutUnit(to, &written, static_cast<unsigned>(value >> 1), fixed.wide);
-        read += replaced ? 1 : 0;
+        if (kind == kRepeated) {
+            RepeatUnits(to, &written, count, fixed.wide);
+        } else {
+            PutUnit(to, &written, static_cast<unsigned>(value >> kKindBits), fixed.wide);
+        }
+        read += kind == kReplaced ? 1 : 0;
     }
     if (written + (length - read) != total) return false;
     CopyUnits(fixed, &read, to, &written, length - read);
@@ -108,8 +129,18 @@ bool StartUndoRecord(UndoRecord* record, size_t edits, size_t length) {
 bool RecordEdit(UndoRecord* record, size_t gap, unsigned unit, bool replaced) {
     if (!MakeRoom(record, DigitsOf(gap) + kUnitDigits)) return false;
     PutNumber(record, gap);
-    PutNumber(record, static_cast<size_t>(unit) << 1 | (replaced ? 1 : 0));
+    PutNumber(record, static_cast<size_t>(unit) << kKindBits | (replaced ? kReplaced : kRemoved));
     if (!replaced) ++record->removed;
+    return true;
+}
+
+bool RecordRepeat(UndoRecord* record, size_t gap, size_t count) {
+    if (count > SIZE_MAX >> kKindBits) return false;
+    size_t value = count << kKindBits | kRepeated;
+    if (!MakeRoom(record, DigitsOf(gap) + DigitsOf(value))) return false;
+    PutNumber(record, gap);
+    PutNumber(record, value);
+    record->removed += count;
     return true;
 }
 

@@ -1,8 +1,9 @@
 // The record of what a fix took from the text, kept so that the fix can be
 // undone: for each unit removed or made a space, how many units were kept
-// since the one before, then the unit, both as variable-length numbers.
-// A fix that only dropped a trailing CR LF keeps a few bytes, whatever the
-// text's size.
+// since the one before, then the unit, both as variable-length numbers;
+// a run of removed units that repeats the two before it, as CR LF pairs do,
+// is one edit. A fix that only dropped trailing line breaks keeps a few
+// bytes, whatever the text's size.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,14 @@ bool StartUndoRecord(UndoRecord* record, size_t edits, size_t length);
 // replaced by a space when `replaced`. The room grows when it is used up;
 // false when the heap refuses more.
 bool RecordEdit(UndoRecord* record, size_t gap, unsigned unit, bool replaced);
+
+// Units a repeat looks back: a CR LF pair's length.
+constexpr size_t kRepeatDistance = 2;
+
+// `gap` units kept since the last edit, then `count` removed, each the same
+// as the unit `kRepeatDistance` before it in the old text; false when the
+// heap refuses more room.
+bool RecordRepeat(UndoRecord* record, size_t gap, size_t count);
 
 // Done writing: the record is shrunk to its size.
 void FinishUndoRecord(UndoRecord* record);

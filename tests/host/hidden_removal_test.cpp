@@ -93,13 +93,31 @@ TEST_F(HiddenRemoval, EveryKindOfTextIsCleanedToExactlyWhatIsLeft) {
     }
 }
 
-// Dropping the trailing line break of a large text keeps a few bytes.
+// Dropping the trailing line breaks of a large text keeps a few bytes, however
+// many pairs there are, cleaned or not.
 TEST_F(HiddenRemoval, TheUndoOfATrailingBreakFixIsAFewBytes) {
-    StartViewer("-normal");
-    Place({{CF_OEMTEXT, std::string(1 << 20, 'x') + "\r\n"}});
-    EXPECT_LE(g_viewer.undo.texts[0].record.size, 8u);
+    StartViewer("-normal -all");
+    std::string pairs;
+    for (int n = 0; n < 100000; ++n) pairs += "\r\n";
+    for (const std::string& breaks : {std::string("\r\n"), "\n\r\n" + pairs + "\n"}) {
+        std::string text = std::string(1 << 20, 'x') + breaks;
+        Place({{CF_OEMTEXT, text}});
+        EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT).size(), (1u << 20) + 1);
+        EXPECT_LE(g_viewer.undo.texts[0].record.size, 16u);
+        PressCtrlZ();
+        EXPECT_TRUE(sim::ClipboardBlock(CF_OEMTEXT) == WithNul(text)) << "no diff of 1 MB";
+    }
+}
+
+TEST_F(HiddenRemoval, TheUndoOfManyTrailingBreaksCleanedIsAFewBytes) {
+    StartViewer("-normal -clean -all");
+    std::u16string text = u"x\u200By";
+    for (int n = 0; n < 100000; ++n) text += n == 500 ? u"\u200B" : u"\r\n";
+    Place({{CF_UNICODETEXT, Bytes(text) + std::string(2, '\0')}});
+    EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT), Bytes(u"xy") + std::string(2, '\0'));
+    EXPECT_LE(g_viewer.undo.texts[0].record.size, 24u);
     PressCtrlZ();
-    EXPECT_EQ(sim::ClipboardBlock(CF_OEMTEXT), std::string(1 << 20, 'x') + WithNul("\r\n"));
+    EXPECT_EQ(sim::ClipboardBlock(CF_UNICODETEXT), Bytes(text) + std::string(2, '\0'));
 }
 
 // A viewer that joined later passes the fix's announcement on only later.
