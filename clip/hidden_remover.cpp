@@ -1,5 +1,6 @@
 #include "clip/hidden_remover.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "clip/clipboard_blocks.h"
@@ -27,6 +28,13 @@ bool Record(Writer* writer, unsigned unit, bool replaced) {
         RecordEdit(writer->record, writer->written - writer->last_edit, unit, replaced);
     writer->last_edit = writer->written + (replaced ? 1 : 0);
     return writer->recorded;
+}
+
+// `count` removed units, each the one `kRepeatDistance` before it.
+void RecordRepeated(Writer* writer, size_t count) {
+    writer->recorded = writer->recorded &&
+                       RecordRepeat(writer->record, writer->written - writer->last_edit, count);
+    writer->last_edit = writer->written;
 }
 
 // A reading that does not match the text never writes past the block.
@@ -62,9 +70,7 @@ void RecordRemoved(const TextBlock& text, size_t from, size_t to, Writer* writer
             Record(writer, TextUnit(text, at++), false);
             continue;
         }
-        writer->recorded =
-            RecordRepeat(writer->record, writer->written - writer->last_edit, repeated);
-        writer->last_edit = writer->written;
+        RecordRepeated(writer, repeated);
         at += repeated;
     }
 }
@@ -146,8 +152,7 @@ void FreeCleanedBlock(HGLOBAL block, bool locked) {
 }  // namespace
 
 HGLOBAL MakeFixedText(const TextBlock& text, const TextFix& fix, UndoRecord* record) {
-    size_t edits = fix.length - fix.end;
-    if (!StartUndoRecord(record, edits < kFirstEdits ? edits : kFirstEdits, fix.length)) {
+    if (!StartUndoRecord(record, std::min(fix.length - fix.end, kFirstEdits), fix.length)) {
         return nullptr;
     }
     HGLOBAL block = GlobalAlloc(kSharedBlockFlags, (fix.end + 1) * UnitSize(text));
