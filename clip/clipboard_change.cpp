@@ -108,18 +108,17 @@ void ShowFixedText(const TextBlock& text, UINT format, HGLOBAL fixed, WCHAR* tit
 }
 
 // With the clipboard open: the text title from the text format that was
-// placed, and the fix. The block the title was read from is the one the
-// fix copies, so the platform is not asked for it again: each answer it
-// gives from its own copy costs it memory for good. When the text is to be
-// rewritten, the title is the new text's, made before the old goes; the
-// rewrite's announcement, which arrives inside the close, keeps it. True
-// when the text was rewritten; its undo is kept then.
-bool ShowTextTitleAndFix(HWND window) {
+// placed, into `title`, and the fix. The block the title was read from is
+// the one the fix copies, so the platform is not asked for it again: each
+// answer it gives from its own copy costs it memory for good. When the text
+// is to be rewritten, the title is the new text's, made before the old
+// goes. False, with no title, when the text cannot be read. `*rewritten`
+// tells whether the text was rewritten; its undo is kept then.
+bool MakeTitleAndFix(HWND window, WCHAR* title, bool* rewritten) {
     bool oem_text_first = NextClipboardFormat(0) == CF_OEMTEXT;
     UINT format = oem_text_first ? CF_OEMTEXT : PlacedTextFormat();
     TextBlock text;
     if (!LockTextBlock(format, &text)) return false;
-    WCHAR title[kTitleSize];
     MakeTextTitle(text, title);
     ClipboardCopy copy;
     TextFix fix;
@@ -136,13 +135,10 @@ bool ShowTextTitleAndFix(HWND window) {
         KeepReading(text, format);
     }
     UnlockTextBlock(text);
-    // Set before the clipboard is emptied, as ever: emptying waits on the
-    // old owner, and a change handled meanwhile sets its own title after.
-    ShowTextTitle(window, title);
-    bool placed = copied && PlaceClipboardCopy(&copy);
-    if (placed) KeepFixUndo(copy.undo, &copy.undo_count, copy.whole);
+    *rewritten = copied && PlaceClipboardCopy(&copy);
+    if (*rewritten) KeepFixUndo(copy.undo, &copy.undo_count, copy.whole);
     FreeTextUndos(copy.undo, &copy.undo_count);
-    return placed;
+    return true;
 }
 
 void SetNonTextTitle(HWND window) {
@@ -161,12 +157,16 @@ void SetPrivateTitle(HWND window) {
 // owner does not answer, which the retry waits out. Content that turned
 // private before the clipboard was opened is not read. A rewrite is
 // announced inside the close, and that pass shows the new text: `shown`
-// tells that it came.
+// tells that it came. The title is set once the clipboard is closed, so
+// that the fixed text and its announcement reach the programs that read
+// it first; a change announced meanwhile is handled after, from the loop.
 bool TryTextPath(HWND window, bool* shown) {
     if (!OpenClipboard(window)) return false;
     // Listed once for every question below; a rewrite replaces them.
     FormatListRoom listed;
     ListClipboardFormats(&listed);
+    WCHAR title[kTitleSize];
+    bool titled = false;
     bool rewritten = false;
     if (ClipboardIsPrivate()) {
         SetPrivateTitle(window);
@@ -175,7 +175,7 @@ bool TryTextPath(HWND window, bool* shown) {
         CloseClipboard();
         return false;
     } else {
-        rewritten = ShowTextTitleAndFix(window);
+        titled = MakeTitleAndFix(window, title, &rewritten);
     }
     ForgetClipboardFormats();
     g_viewer.rewrite_closing = rewritten;
@@ -184,6 +184,7 @@ bool TryTextPath(HWND window, bool* shown) {
     // A viewer ahead in the chain passes the announcement on later.
     if (rewritten && g_viewer.rewrite_closing) NoteFixedContentOwned(window);
     g_viewer.rewrite_closing = FALSE;
+    if (titled) ShowTextTitle(window, title);
     return true;
 }
 
