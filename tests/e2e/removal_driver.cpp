@@ -43,7 +43,7 @@ bool ExpectFixed(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
            ExpectExactBlock(driver, placement.result);
 }
 
-// The title is set while Varnelo has the clipboard open, and a removal
+// The title is set once Varnelo has closed the clipboard, and a removal
 // would happen before it closes it; so one look after the title is enough.
 bool ExpectLeftAlone(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
                      const Placement& placement) {
