@@ -36,10 +36,14 @@ bool ExpectExactBlock(const e2e::Driver& driver, const std::string& text) {
            e2e::ExpectEqual("the whole OEM block", block, text + '\0');
 }
 
+// The title is set once the fixed text is on the clipboard, so the first
+// look after it finds the fixed text.
 bool ExpectFixed(const e2e::Driver& driver, const e2e::Varnelo& varnelo,
                  const Placement& placement) {
+    std::string text;
     return PlaceAndWaitForTitle(driver, varnelo, placement) &&
-           e2e::WaitForClipboardText(driver.owner, CF_OEMTEXT, placement.result) &&
+           e2e::ReadClipboardText(driver.owner, CF_OEMTEXT, &text) &&
+           e2e::ExpectEqual("the clipboard's text once titled", text, placement.result) &&
            ExpectExactBlock(driver, placement.result);
 }
 
