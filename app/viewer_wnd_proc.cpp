@@ -1,5 +1,6 @@
 #include "app/viewer_window.h"
 #include "clip/clipboard_change.h"
+#include "clip/clipboard_rewrite.h"
 #include "clip/fix_undo.h"
 #include "clip/format_menu.h"
 #include "clip/kept_text.h"
@@ -99,9 +100,11 @@ void OnCommand(HWND window, UINT id) {
 
 // The clipboard is announced to a new viewer before SetClipboardViewer
 // returns the next one; a rewrite made then is passed on once it is known.
-// The marks' names are registered first, so no change waits for them.
+// The names of the marks, and of the formats a whole copy tells apart, are
+// registered first, so no change waits for them.
 void JoinViewerChain(HWND window) {
     RegisterMarkFormats();
+    RegisterCopyFormats();
     g_viewer.next_viewer = SetClipboardViewer(window);
     if (GetClipboardOwner() == window) PassOnToNextViewer(WM_DRAWCLIPBOARD, 0, 0);
 }

@@ -38,11 +38,15 @@ bool IsMemoryFormat(UINT format) {
 // Each registration asks the platform, and a registered name keeps its
 // number while the platform runs: each is registered once for the run; one
 // that failed is tried again at the next fix.
+UINT OleRecordFormat(int kind) {
+    UINT& record = g_viewer.ole_formats[kind];
+    if (record == 0) record = RegisterClipboardFormatA(kOleRecordNames[kind]);
+    return record;
+}
+
 bool IsOleRecord(UINT format) {
     for (int kind = 0; kind < kOleRecordKinds; ++kind) {
-        UINT& record = g_viewer.ole_formats[kind];
-        if (record == 0) record = RegisterClipboardFormatA(kOleRecordNames[kind]);
-        if (record == format) return true;
+        if (OleRecordFormat(kind) == format) return true;
     }
     return false;
 }
@@ -337,6 +341,11 @@ void FreeCopy(ClipboardCopy* copy) {
 }
 
 }  // namespace
+
+void RegisterCopyFormats() {
+    RegisterEditorMarkers();
+    for (int kind = 0; kind < kOleRecordKinds; ++kind) OleRecordFormat(kind);
+}
 
 size_t LengthWithoutTrailingPairs(const TextBlock& text, size_t length) {
     while (length >= 2 && TextUnit(text, length - 2) == kCarriageReturn &&

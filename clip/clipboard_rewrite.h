@@ -55,6 +55,10 @@ struct ClipboardCopy {
     CopyKind kind = kOrdinaryCopy;
 };
 
+// Registers the names a whole copy tells formats apart by, editors' markers
+// and OLE's records, each once for the run: a fix then asks nothing for them.
+void RegisterCopyFormats();
+
 // The length of OEM text once every trailing CR LF pair is gone: what
 // removing one pair per change would leave in the end.
 size_t LengthWithoutTrailingPairs(const TextBlock& text, size_t length);
